@@ -1,0 +1,76 @@
+#pragma once
+
+#include "platform/File.h"
+
+#include <cstdint>
+#include <string>
+
+class CWnd;
+class IAudioUi;
+class IShredProgress;
+
+// Status codes: 0, or the string-table id of the message that describes the failure.
+enum : int32_t {
+    kStatusOk = 0,
+    kStatusCannotOpen = 102,
+    kStatusCannotCreate = 103,
+    kStatusNoRiff = 104,
+    kStatusNoFormat = 105,
+    kStatusNoData = 106,
+    kStatusCompressed = 107,
+    kStatusEmpty = 108,
+    kStatusInvalidMp3 = 109,
+};
+
+// The one opened audio file. The constructor opens the source; the kind's
+// constructor reads and checks its header and computes the playing time. The
+// status says whether that went well; a caller discards an object whose status
+// is not 0. Everything the object shows goes through the IAudioUi it was given.
+class CAudioFile {
+public:
+    CAudioFile(std::string strPath, CWnd* pParentWnd, IAudioUi& ui);
+    virtual ~CAudioFile();
+    CAudioFile(const CAudioFile&) = delete;
+    CAudioFile& operator=(const CAudioFile&) = delete;
+
+    // Runs the Shred Equally dialog, then writes the fragments: 0, or 103 when
+    // a fragment file cannot be created.
+    virtual int32_t ShredEqually();
+    // Writes the time from nStart × nSecsPerStep to nEnd × nSecsPerStep seconds
+    // as a new file: 0, or 103 when it cannot be created.
+    virtual int32_t SaveSelection(std::string strOutPath, int32_t nStart, int32_t nEnd, int32_t nSecsPerStep);
+    virtual void ShowFileInformation();
+    virtual std::string GetDefaultExt() const;
+    virtual std::string GetFilter() const;
+
+    std::string GetFileName() const { return m_file.GetFileName(); }
+    std::string GetFilePath() const { return m_file.GetFilePath(); }
+    int32_t GetError() const { return m_nError; }
+    double GetDuration() const { return m_dDuration; }
+    void SetOverlapTime(int32_t nSeconds) { m_nOverlap = nSeconds; }
+    int32_t GetOverlapTime() const { return m_nOverlap; }
+
+    // Shows the status's message (caption "Error", stop icon) when it is not 0;
+    // returns the status.
+    int32_t ReportError(CWnd* pOwner);
+
+    static constexpr uint32_t kCopyBlock = 10000;
+
+protected:
+    // Copies nCount bytes from the source's position to the output's position:
+    // the remainder of nCount ÷ 10000 first, then whole blocks, stepping the
+    // file bar before each whole block. Returns nCount, or 0 when the source
+    // ended first (what was read has been written).
+    uint32_t CopyData(CFile& output, uint32_t nCount, IShredProgress* pProgress);
+
+    // Creates an output file, refusing the source itself or any other file
+    // this program holds open.
+    static bool CreateOutput(CFile& output, const std::string& strPath);
+
+    CFile m_file;
+    CWnd* m_pParentWnd;
+    double m_dDuration = 0.0;
+    int32_t m_nError = kStatusOk;
+    int32_t m_nOverlap = 0;
+    IAudioUi& m_ui;
+};

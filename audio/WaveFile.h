@@ -1,0 +1,77 @@
+#pragma once
+
+#include "audio/AudioFile.h"
+#include "audio/RiffRecords.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// A WAV (RIFF/WAVE) file: its header chunks as read, the selection writer and
+// the equal split. Audio bytes are never decoded; cuts fall on whole sample
+// frames (multiples of blockAlign).
+class CWaveFile : public CAudioFile {
+public:
+    CWaveFile(std::string strPath, CWnd* pParentWnd, IAudioUi& ui);
+    ~CWaveFile() override;
+
+    int32_t ShredEqually() override;
+    int32_t SaveSelection(std::string strOutPath, int32_t nStart, int32_t nEnd, int32_t nSecsPerStep) override;
+    void ShowFileInformation() override;
+    std::string GetDefaultExt() const override { return "*.WAV"; }
+    std::string GetFilter() const override { return "WAV files (*.wav)|*.wav|All files (*.*)|*.*||"; }
+
+    // Finds a chunk and leaves the file on its first byte. "RIFF" is searched
+    // byte by byte within the first 1000 bytes; every other tag by walking the
+    // chunk list that follows the RIFF header, so bytes inside a chunk's
+    // contents are never taken for a tag.
+    bool FindChunk(const char* pTag, bool bFromCurrent);
+
+    const CRiffHeader& GetRiffHeader() const { return m_riff; }
+    const CFormatRecord& GetFormat() const { return m_fmt; }
+    const CChunkHeader& GetFactHeader() const { return m_factHeader; }
+    const CChunkHeader& GetDataHeader() const { return m_dataHeader; }
+    uint32_t GetDataStart() const { return m_dwDataStart; }
+    const unsigned char* GetFormatExtra() const { return m_pFormatExtra.get(); }
+    const unsigned char* GetFactData() const { return m_pFactData.get(); }
+
+    // The bytes of nSeconds of audio, rounded down to whole sample frames.
+    uint32_t OverlapBytes(int32_t nSeconds) const;
+    // The byte count of a selection starting nOffset bytes into the audio,
+    // lowered to what the audio holds from there, in whole sample frames.
+    uint32_t ClampToData(uint64_t nOffset, uint64_t nCount) const;
+
+    // Longest chunk list walked, and largest fact chunk kept, before giving up.
+    static constexpr unsigned kMaxChunks = 4096;
+    static constexpr uint32_t kMaxFactSize = 1u << 20;
+
+protected:
+    int32_t ReadRiffHeader();
+    int32_t ReadFormatChunk();
+    int32_t ReadFactChunk();
+    int32_t ReadDataChunk();
+
+    // Writes the RIFF header, format chunk, extra format bytes and fact chunk
+    // for nDataBytes bytes of audio, then the data chunk header.
+    void WriteHeader(CFile& output, uint32_t nDataBytes) const;
+    // Writes fragment i of n; the source stands at the fragment's own first byte.
+    void WriteFragment(CFile& output, uint32_t n, uint32_t i, IShredProgress* pProgress);
+    // The overlap bytes available before the source's position; copied into
+    // pOutput when given. The source ends where it started.
+    uint32_t CopyOverlap(CFile* pOutput, int32_t nSeconds);
+
+private:
+    bool ScanForTag(const char* pTag, bool bFromCurrent);
+    bool WalkToChunk(const char* pTag, uint64_t nFrom);
+    bool LooksLikeChunkId(uint64_t nPos);
+
+    CRiffHeader m_riff;
+    CFormatRecord m_fmt;
+    CChunkHeader m_factHeader;
+    CChunkHeader m_dataHeader;
+    std::unique_ptr<unsigned char[]> m_pFactData;
+    std::unique_ptr<unsigned char[]> m_pFormatExtra;
+    uint32_t m_dwDataStart = 0;
+    uint64_t m_nRiffStart = 0;
+    bool m_bRiffFound = false;
+};

@@ -1,0 +1,171 @@
+// The WAV selection writer and equal split.
+#include "audio/AudioUi.h"
+#include "audio/FragmentNames.h"
+#include "audio/WaveFile.h"
+#include "split/ShredChecks.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+uint64_t MulSaturated(uint64_t a, uint64_t b)
+{
+    uint64_t r;
+    return __builtin_mul_overflow(a, b, &r) ? UINT64_MAX : r;
+}
+
+uint64_t RoundDown(uint64_t nValue, uint64_t nAlign)
+{
+    return nValue - nValue % nAlign;
+}
+
+uint64_t RoundUp(uint64_t nValue, uint64_t nAlign)
+{
+    const uint64_t nRest = nValue % nAlign;
+    return nRest == 0 || nValue > UINT64_MAX - nAlign ? nValue - nRest : nValue + (nAlign - nRest);
+}
+
+} // namespace
+
+void CWaveFile::WriteHeader(CFile& output, uint32_t nDataBytes) const
+{
+    const uint32_t nFormatPart = m_fmt.extraSize != 0 ? CFormatRecord::kBytes : CFormatRecord::kBytes - 2;
+    const uint32_t nExtra = m_pFormatExtra ? m_fmt.extraSize : 0;
+    const uint32_t nFact = m_pFactData ? m_factHeader.size + CChunkHeader::kBytes : 0;
+
+    CRiffHeader riff = m_riff;
+    const uint64_t nRiffSize = uint64_t{nDataBytes} + nFormatPart + 12 + nExtra + nFact;
+    riff.size = static_cast<uint32_t>(std::min<uint64_t>(nRiffSize, UINT32_MAX));
+    CFormatRecord fmt = m_fmt;
+    fmt.size = m_fmt.extraSize + nFormatPart - CChunkHeader::kBytes;
+
+    unsigned char raw[CFormatRecord::kBytes];
+    riff.ToBytes(raw);
+    output.Write(raw, CRiffHeader::kBytes);
+    fmt.ToBytes(raw);
+    output.Write(raw, nFormatPart);
+    if (m_fmt.formatTag != 1 && nExtra != 0)
+        output.Write(m_pFormatExtra.get(), nExtra);
+    if (m_pFactData) {
+        m_factHeader.ToBytes(raw);
+        output.Write(raw, CChunkHeader::kBytes);
+        output.Write(m_pFactData.get(), m_factHeader.size);
+    }
+    CChunkHeader data{m_dataHeader.id, nDataBytes};
+    data.ToBytes(raw);
+    output.Write(raw, CChunkHeader::kBytes);
+}
+
+uint32_t CWaveFile::ClampToData(uint64_t nOffset, uint64_t nCount) const
+{
+    const uint64_t nDataSize = m_dataHeader.size;
+    if (nOffset >= nDataSize)
+        return 0;
+    return static_cast<uint32_t>(RoundDown(std::min(nCount, nDataSize - nOffset), m_fmt.blockAlign));
+}
+
+int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t nEnd, int32_t nSecsPerStep)
+{
+    CFile output;
+    if (!CreateOutput(output, strOutPath)) {
+        m_nError = kStatusCannotCreate;
+        return m_nError;
+    }
+    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
+
+    // Positions are put in order and taken in 64-bit arithmetic, so a long
+    // selection of a high-rate file neither wraps nor runs past the audio.
+    const uint64_t nFirst = static_cast<uint64_t>(std::max(0, std::min(nStart, nEnd)));
+    const uint64_t nLast = static_cast<uint64_t>(std::max(0, std::max(nStart, nEnd)));
+    const uint64_t nStepBytes = MulSaturated(m_fmt.avgBytesPerSec, static_cast<uint64_t>(std::max(0, nSecsPerStep)));
+    const uint64_t nOffset = RoundUp(MulSaturated(nFirst, nStepBytes), m_fmt.blockAlign);
+    const uint32_t nCount = ClampToData(nOffset, RoundDown(MulSaturated(nLast - nFirst, nStepBytes), m_fmt.blockAlign));
+
+    WriteHeader(output, nCount);
+    m_file.Seek(static_cast<int64_t>(m_dwDataStart + std::min<uint64_t>(nOffset, m_dataHeader.size)),
+                CFile::EFrom::Begin);
+
+    pProgress->SetTotalFiles(1);
+    pProgress->SetFileBytes(nCount);
+    pProgress->ShowFileNames(GetFileName(), output.GetFileName());
+    pProgress->ShowFileNumber(1);
+    CopyData(output, nCount, pProgress.get());
+    output.Close();
+    pProgress->StepGross();
+    pProgress->DestroyWindow();
+
+    char text[96];
+    std::snprintf(text, sizeof text, "This selection will last for %.2lf seconds",
+                  static_cast<double>(nCount) / m_fmt.avgBytesPerSec);
+    m_ui.MessageBox(m_pParentWnd, text, "Fragment Saved", EMsgIcon::Information, EMsgButtons::Ok);
+    m_nError = kStatusOk;
+    return m_nError;
+}
+
+int32_t CWaveFile::ShredEqually()
+{
+    CWaveShredArgs args;
+    args.fmt = m_fmt;
+    args.dataHeader = m_dataHeader;
+    args.factHeader = m_factHeader;
+    args.strSourceName = GetFileName();
+    args.strSourcePath = GetFilePath();
+    args.nOverlap = m_nOverlap;
+    const CShredAnswer answer = m_ui.RunWaveShredDialog(args);
+    if (!answer.bOk)
+        return kStatusOk;
+
+    const auto n = static_cast<uint32_t>(answer.nFragments);
+    if (n > kMaxFragments) {
+        m_ui.MessageBox(m_pParentWnd, kTooManyFragmentsText, "Error", EMsgIcon::None, EMsgButtons::Ok);
+        return kStatusOk;
+    }
+    const std::string strBase = FragmentBase(answer.strBaseName, GetFilePath(), ".WAV");
+    m_file.Seek(m_dwDataStart, CFile::EFrom::Begin);
+
+    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
+    pProgress->SetTotalFiles(n);
+    int32_t nStatus = kStatusOk;
+    for (uint32_t i = 1; i <= n; ++i) {
+        CFile output;
+        if (!CreateOutput(output, FragmentPath(strBase, i, ".wav"))) {
+            m_nError = nStatus = kStatusCannotCreate;
+            break;
+        }
+        pProgress->ShowFileNames(GetFileName(), output.GetFileName());
+        pProgress->ShowFileNumber(i);
+        WriteFragment(output, n, i, pProgress.get());
+        output.Close();
+        pProgress->StepGross();
+    }
+    pProgress->DestroyWindow();
+    return nStatus;
+}
+
+void CWaveFile::WriteFragment(CFile& output, uint32_t n, uint32_t i, IShredProgress* pProgress)
+{
+    const uint32_t nOwn = static_cast<uint32_t>(RoundDown(m_dataHeader.size / n, m_fmt.blockAlign));
+    const uint32_t nOverlap = (i == 1 || m_nOverlap <= 0) ? 0 : CopyOverlap(nullptr, m_nOverlap);
+    WriteHeader(output, nOwn + nOverlap);
+    if (nOverlap != 0)
+        CopyOverlap(&output, m_nOverlap);
+    pProgress->SetFileBytes(nOwn);
+    CopyData(output, nOwn, pProgress);
+}
+
+uint32_t CWaveFile::CopyOverlap(CFile* pOutput, int32_t nSeconds)
+{
+    if (nSeconds <= 0)
+        return 0;
+    const uint64_t nHere = m_file.GetPosition();
+    const uint64_t nBefore = nHere > m_dwDataStart ? nHere - m_dwDataStart : 0;
+    const auto nBytes = static_cast<uint32_t>(std::min<uint64_t>(OverlapBytes(nSeconds), nBefore));
+    if (pOutput && nBytes != 0) {
+        m_file.Seek(static_cast<int64_t>(nHere - nBytes), CFile::EFrom::Begin);
+        CopyData(*pOutput, nBytes, nullptr);
+        m_file.Seek(static_cast<int64_t>(nHere), CFile::EFrom::Begin);
+    }
+    return nBytes;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A failure of the file object other than a failed open: a full disk, a failed
+// read, a seek before the start. what() is the system's own text for the error
+// ("No space left on device"), ready to be shown to the user.
+class CFileException : public std::runtime_error {
+public:
+    CFileException(int nErrno, std::string strPath);
+
+    int GetErrno() const { return m_nErrno; }
+    const std::string& GetPath() const { return m_strPath; }
+
+private:
+    int m_nErrno;
+    std::string m_strPath;
+};
+
+// The program's file object.
+//
+// Read mode opens an existing file for reading while others may read and write
+// it. Create mode creates the file, or replaces an existing one, for reading and
+// writing and shares it with nobody. Linux has no share-deny modes, so this class
+// keeps the promise itself: a file that this program holds open (same device and
+// inode, whatever the path says) cannot be created, and a file held in create
+// mode cannot be opened again. That is what keeps a save onto the source from
+// destroying the source.
+//
+// Reads and writes go through one internal buffer, so byte-by-byte header
+// searches and block copies cost few system calls. Positions are 64-bit.
+class CFile {
+public:
+    enum class EMode { Read, Create };
+    enum class EFrom { Begin, Current };
+
+    CFile();
+    ~CFile();
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // Returns false when the file cannot be opened or created; GetOpenError()
+    // then holds the system's text. Never throws.
+    bool Open(const std::string& strPath, EMode mode);
+    const std::string& GetOpenError() const { return m_strOpenError; }
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Reads up to nCount bytes; returns how many were read, 0 at the end.
+    uint32_t Read(void* pBuffer, uint32_t nCount);
+    void Write(const void* pBuffer, uint32_t nCount);
+    // Returns the new position. A position before the start throws.
+    uint64_t Seek(int64_t nOffset, EFrom from);
+    uint64_t GetPosition() const { return m_nBufStart + m_nBufIndex; }
+    uint64_t GetLength() const;
+    // Writes out what is buffered and closes; throws when that fails.
+    void Close();
+
+    // The name with extension and without directory.
+    std::string GetFileName() const;
+    // The absolute path the file was opened with.
+    const std::string& GetFilePath() const { return m_strPath; }
+
+private:
+    void Flush();
+    void Fail(int nErrno) const;
+    // Closes the descriptor and forgets the holder; returns close()'s errno or 0.
+    int Release() noexcept;
+
+    int m_fd = -1;
+    std::string m_strPath;
+    std::string m_strOpenError;
+    bool m_bExclusive = false;
+    unsigned long long m_nDevice = 0;
+    unsigned long long m_nInode = 0;
+
+    // File offset of the buffer's first byte; the logical position is
+    // m_nBufStart + m_nBufIndex. When m_bDirty the first m_nBufIndex bytes
+    // are pending writes, otherwise m_nBufFill bytes are read-ahead data.
+    std::unique_ptr<unsigned char[]> m_pBuf;
+    uint64_t m_nBufStart = 0;
+    uint32_t m_nBufIndex = 0;
+    uint32_t m_nBufFill = 0;
+    bool m_bDirty = false;
+};

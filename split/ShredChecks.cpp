@@ -1,0 +1,119 @@
+#include "split/ShredChecks.h"
+
+#include "audio/FragmentNames.h"
+
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+template <typename... Args>
+std::string Format(const char* pFormat, Args... args)
+{
+    char line[1024];
+    std::snprintf(line, sizeof line, pFormat, args...);
+    return line;
+}
+
+} // namespace
+
+int32_t ParseFragmentCount(const std::string& strText)
+{
+    // atoi's conversion, without its undefined behaviour on overflow.
+    size_t i = 0;
+    while (i < strText.size() && (strText[i] == ' ' || (strText[i] >= '\t' && strText[i] <= '\r')))
+        ++i;
+    bool bNegative = false;
+    if (i < strText.size() && (strText[i] == '+' || strText[i] == '-'))
+        bNegative = strText[i++] == '-';
+    int64_t nValue = 0;
+    for (; i < strText.size() && strText[i] >= '0' && strText[i] <= '9'; ++i)
+        nValue = std::min<int64_t>(nValue * 10 + (strText[i] - '0'), int64_t{INT32_MAX} + 1);
+    if (bNegative)
+        nValue = -nValue;
+    return static_cast<int32_t>(std::clamp<int64_t>(nValue, INT32_MIN, INT32_MAX));
+}
+
+CCountCheck CheckFragmentCount(const std::string& strText, uint64_t nBytesToDivide, uint64_t nBytesPerSecond)
+{
+    if (strText.empty())
+        return {kCheckNoCount, kNoCountText, 0};
+    const auto n = static_cast<uint32_t>(ParseFragmentCount(strText));
+    if (n <= 1)
+        return {kCheckCountTooSmall, kCountTooSmallText, n};
+    if (n > kMaxFragments)
+        return {kCheckTooManyFragments, kTooManyFragmentsText, n};
+    if (nBytesToDivide / n < nBytesPerSecond)
+        return {kCheckTooShort, kTooShortText, n};
+    return {kCheckOk, nullptr, n};
+}
+
+CCountCheck CheckWaveFragmentCount(const std::string& strText, const CWaveShredArgs& args)
+{
+    return CheckFragmentCount(strText, args.dataHeader.size, args.fmt.avgBytesPerSec);
+}
+
+CCountCheck CheckMp3FragmentCount(const std::string& strText, const CMp3ShredArgs& args)
+{
+    return CheckFragmentCount(strText, args.nFileLength, args.nBitrate / 8);
+}
+
+CEstimate EstimateWave(const CWaveShredArgs& args, uint32_t n)
+{
+    const uint64_t nAlign = args.fmt.blockAlign ? args.fmt.blockAlign : 1;
+    const uint64_t nPer = n ? args.dataHeader.size / n : 0;
+    const uint64_t nBytes = (nPer + nAlign - 1) / nAlign * nAlign;
+    const uint64_t nExtra = args.fmt.extraSize;
+    const uint64_t nFact = args.factHeader.size != 0 ? args.factHeader.size + 8 : 0;
+    CEstimate e;
+    e.nFragmentSize = nBytes + 20 + (nExtra == 0 ? 24 : 26) + nExtra + nFact;
+    e.dPlaytime = args.fmt.avgBytesPerSec ? static_cast<double>(nBytes) / args.fmt.avgBytesPerSec : 0.0;
+    return e;
+}
+
+CEstimate EstimateMp3(const CMp3ShredArgs& args, uint32_t n)
+{
+    const uint64_t nPer = n ? args.nFileLength / n : 0;
+    const uint32_t nBytesPerSecond = args.nBitrate / 8;
+    CEstimate e;
+    e.nFragmentSize = args.bNoTag ? nPer : nPer + 128;
+    e.dPlaytime = nBytesPerSecond ? static_cast<double>(nPer) / nBytesPerSecond : 0.0;
+    return e;
+}
+
+std::string FormatOverlapQuestion(uint32_t nOverlap, uint32_t nPlaytime, uint32_t nHalf)
+{
+    return Format("Overlap time is %u Second(s), which is high for the fragments of playtime %u Second(s). "
+                  "Set the overlap time about %u Second(s). Do you wish to change the overlap time?",
+                  nOverlap, nPlaytime, nHalf);
+}
+
+uint32_t CheckOverlap(uint32_t nOverlap, double dPlaytime, IOverlapQuestions& questions)
+{
+    const auto nHalf = static_cast<uint32_t>(dPlaytime * 0.5);
+    while (nOverlap > nHalf) {
+        if (!questions.AskChangeOverlap(FormatOverlapQuestion(nOverlap, static_cast<uint32_t>(dPlaytime), nHalf))) {
+            questions.Inform(kOverlapNotAdheredText);
+            break;
+        }
+        nOverlap = questions.CustomizeOverlap();
+    }
+    return nOverlap;
+}
+
+std::array<std::string, 6> FormatEstimateLines(const std::string& strSourceName, uint32_t n, uint32_t nOverlap,
+                                               const CEstimate& estimate)
+{
+    const std::string strName = ToUpperUtf8(strSourceName);
+    return {
+        Format("%s will be split into %u file(s). A predictive estimate is given below. However, if overlap time "
+               "is set, then the fragment size and playtime may change.",
+               strName.c_str(), n),
+        "Source filename - " + strName,
+        Format("Number of fragments - %u", n),
+        Format("Fragments' size - %lu bytes", static_cast<unsigned long>(estimate.nFragmentSize)),
+        Format("Fragments' playtime - %.2lf Second(s)", estimate.dPlaytime),
+        Format("Overlaping time - %u Second(s)", nOverlap),
+    };
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "split/ShredDialog.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// The checks and the estimate that decide whether an equal split may start,
+// apart from any window: the Shred Equally dialog shows their messages, the
+// command-line front end prints them.
+
+// Results of the checks, as the dialog's validation returns them.
+enum : int {
+    kCheckOk = 0,
+    kCheckTooShort = -1,      // a fragment would not play for one second
+    kCheckCountTooSmall = -2, // 0 or 1 fragment
+    kCheckNoCount = -3,       // the number field is empty
+    kCheckEstimateCancelled = -4,
+    kCheckTooManyFragments = -5, // more than the 16-bit fragment counter allows
+};
+
+inline constexpr const char* kNoBaseNameText = "Please enter the base filename.";
+inline constexpr const char* kNoCountText = "Please enter the number of fragments.";
+inline constexpr const char* kCountTooSmallText = "Please enter fragment value greater than 1.";
+inline constexpr const char* kTooShortText =
+    "The number of fragments is too large so that it will not play even for 1 second.";
+inline constexpr const char* kTooManyFragmentsText = "The number of fragments cannot be more than 65534.";
+inline constexpr const char* kOverlapNotAdheredText = "The fragments may not adhere to the estimate that will be shown.";
+
+struct CCountCheck {
+    int nResult = kCheckOk;
+    const char* pMessage = nullptr; // null when the check passed
+    uint32_t nFragments = 0;        // the number as the field converts it
+};
+
+// The number field's text converted as atoi does (optional sign, leading digits).
+int32_t ParseFragmentCount(const std::string& strText);
+
+// Steps 1 to 3 of the validation: the number is there, above 1, within the
+// fragment counter, and leaves every fragment at least one second of audio.
+CCountCheck CheckFragmentCount(const std::string& strText, uint64_t nBytesToDivide, uint64_t nBytesPerSecond);
+CCountCheck CheckWaveFragmentCount(const std::string& strText, const CWaveShredArgs& args);
+CCountCheck CheckMp3FragmentCount(const std::string& strText, const CMp3ShredArgs& args);
+
+// The predicted size of one fragment file and its playing time.
+struct CEstimate {
+    uint64_t nFragmentSize = 0;
+    double dPlaytime = 0.0;
+};
+CEstimate EstimateWave(const CWaveShredArgs& args, uint32_t n);
+CEstimate EstimateMp3(const CMp3ShredArgs& args, uint32_t n);
+
+// The overlap warning: what the overlap check asks of its user.
+class IOverlapQuestions {
+public:
+    virtual ~IOverlapQuestions() = default;
+    // "Confirm" question with Yes and No; true for Yes.
+    virtual bool AskChangeOverlap(const std::string& strQuestion) = 0;
+    // Runs the Customize overlap command; returns the overlap time it left.
+    virtual uint32_t CustomizeOverlap() = 0;
+    // "Information" notice with the exclamation icon.
+    virtual void Inform(const std::string& strText) = 0;
+};
+
+std::string FormatOverlapQuestion(uint32_t nOverlap, uint32_t nPlaytime, uint32_t nHalf);
+// Warns while the overlap is more than half a fragment's playing time; returns
+// the overlap time to go on with.
+uint32_t CheckOverlap(uint32_t nOverlap, double dPlaytime, IOverlapQuestions& questions);
+
+// The Estimate window's summary line and its five lines, in the order of its
+// controls 1041, 1037, 1038, 1039, 1040 and 1042.
+std::array<std::string, 6> FormatEstimateLines(const std::string& strSourceName, uint32_t n, uint32_t nOverlap,
+                                               const CEstimate& estimate);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "audio/RiffRecords.h"
+
+#include <cstdint>
+#include <string>
+
+// What the Shred Equally dialog is constructed with, by kind of file.
+struct CWaveShredArgs {
+    CFormatRecord fmt;
+    CChunkHeader dataHeader;
+    CChunkHeader factHeader; // id and size 0 when the file has none
+    std::string strSourceName;
+    std::string strSourcePath;
+    int32_t nOverlap = 0;
+};
+
+struct CMp3ShredArgs {
+    std::string strSourceName;
+    std::string strSourcePath;
+    uint64_t nFileLength = 0;  // bytes the split divides, counted as the estimate counts them
+    uint32_t nBitrate = 0;     // bits per second used for time and byte conversions
+    bool bNoTag = true;        // true when the source carries no ID3v1 tag
+    int32_t nOverlap = 0;
+};
+
+// How the dialog ended. With OK the split reads the number of fragments, as the
+// number field converts with atoi, and the base file name as typed.
+struct CShredAnswer {
+    bool bOk = false;
+    int32_t nFragments = 0;
+    std::string strBaseName;
+};

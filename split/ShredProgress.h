@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What the writers report while they write files: how many files the operation
+// makes, how many audio bytes one file holds, a step per file and per 10000
+// bytes copied, and two lines naming the file being written. The progress
+// window implements it; tests and the command-line front end have their own.
+class IShredProgress {
+public:
+    virtual ~IShredProgress() = default;
+    virtual void SetTotalFiles(unsigned nCount) = 0;
+    virtual void SetFileBytes(uint32_t nBytes) = 0;
+    virtual void StepGross() = 0;
+    virtual void StepFile() = 0;
+    virtual void ShowFileNames(std::string strSource, std::string strTarget) = 0;
+    virtual void ShowFileNumber(unsigned nNumber) = 0;
+    // Removes the window from the screen; the object may still be called.
+    virtual void DestroyWindow() = 0;
+};

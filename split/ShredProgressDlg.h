@@ -1,0 +1,44 @@
+#pragma once
+
+#include "split/ShredProgressState.h"
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <memory>
+
+class QProgressBar;
+namespace Ui {
+class ShredProgressDlg;
+}
+
+// The modeless "Shreding... " window shown while files are written: two lines
+// and the gross and file bars, no close box, no input. The writers call it from
+// the user-interface thread while they copy, with no event loop running, so
+// every change is painted at once and pending paint and expose events are let
+// through every so often.
+class CShredProgressDlg : public QDialog, public CShredProgressState {
+    Q_OBJECT
+public:
+    explicit CShredProgressDlg(QWidget* pOwner);
+    ~CShredProgressDlg() override;
+
+    void DestroyWindow() override;
+
+    QProgressBar* GetGrossBarWidget() const;
+    QProgressBar* GetFileBarWidget() const;
+
+    // The bars show positions on this scale, whatever the byte counts.
+    static constexpr int kBarScale = 10000;
+
+protected:
+    void OnBarsChanged() override;
+    void OnLinesChanged() override;
+
+private:
+    void LetPaintThrough(bool bForce);
+
+    std::unique_ptr<Ui::ShredProgressDlg> m_pUi;
+    QProgressBar* m_pGrossBar;
+    QProgressBar* m_pFileBar;
+    QElapsedTimer m_sinceEvents;
+};

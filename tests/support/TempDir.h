@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A fresh directory under the system's temporary folder, removed with its
+// contents when the object goes.
+class CTempDir {
+public:
+    CTempDir();
+    ~CTempDir();
+    CTempDir(const CTempDir&) = delete;
+    CTempDir& operator=(const CTempDir&) = delete;
+
+    const std::string& Path() const { return m_strPath; }
+    std::string operator/(const std::string& strName) const { return m_strPath + "/" + strName; }
+    // Names of the entries, sorted.
+    std::vector<std::string> List() const;
+
+private:
+    std::string m_strPath;
+};
+
+std::vector<unsigned char> ReadBytes(const std::string& strPath);
+void WriteBytes(const std::string& strPath, const std::vector<unsigned char>& bytes);
