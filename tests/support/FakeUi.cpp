@@ -44,6 +44,7 @@ EMsgAnswer CFakeUi::MessageBox(CWnd*, const std::string& strText, const std::str
                                EMsgButtons buttons)
 {
     messages.push_back({strText, strCaption, icon, buttons});
+    m_log.push_back("message " + strCaption);
     if (buttons == EMsgButtons::Ok)
         return EMsgAnswer::Ok;
     if (answers.empty())
