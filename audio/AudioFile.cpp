@@ -4,7 +4,6 @@
 #include "platform/StringTable.h"
 
 #include <algorithm>
-#include <array>
 
 CAudioFile::CAudioFile(std::string strPath, CWnd* pParentWnd, IAudioUi& ui)
     : m_pParentWnd(pParentWnd), m_ui(ui)
@@ -48,20 +47,37 @@ int32_t CAudioFile::ReportError(CWnd* pOwner)
     return m_nError;
 }
 
+// The bytes move in large kernel copies, several blocks at a time; the file
+// bar is still stepped once for every whole block, before that block is
+// copied, and as often as a block-by-block copy would step it when the source
+// ends early.
 uint32_t CAudioFile::CopyData(CFile& output, uint32_t nCount, IShredProgress* pProgress)
 {
-    std::array<unsigned char, kCopyBlock> buffer;
-    uint32_t nCopied = m_file.Read(buffer.data(), nCount % kCopyBlock);
-    output.Write(buffer.data(), nCopied);
-    while (nCopied < nCount) {
+    constexpr uint32_t kBlocksPerCopy = 100;
+    const uint32_t nRemainder = nCount % kCopyBlock;
+    uint64_t nCopied = m_file.TransferTo(output, nRemainder);
+    if (nCopied == nRemainder) {
+        const uint64_t nLength = m_file.GetLength();
+        const uint64_t nPos = m_file.GetPosition();
+        const uint64_t nReadable = std::min<uint64_t>(nCount - nCopied, nLength > nPos ? nLength - nPos : 0);
+        uint64_t nBlocks = (nReadable + kCopyBlock - 1) / kCopyBlock;
+        while (nBlocks > 0) {
+            const uint64_t nBatch = std::min<uint64_t>(nBlocks, kBlocksPerCopy);
+            for (uint64_t i = 0; pProgress && i < nBatch; ++i)
+                pProgress->StepFile();
+            const uint64_t nWant = std::min<uint64_t>(nBatch * kCopyBlock, nCount - nCopied);
+            const uint64_t nGot = m_file.TransferTo(output, nWant);
+            nCopied += nGot;
+            nBlocks -= nBatch;
+            if (nGot < nWant)
+                break;
+        }
+    }
+    if (nCopied < nCount) {
+        // The source ended: one more step before the read that found nothing.
         if (pProgress)
             pProgress->StepFile();
-        // Never more than asked for, even if the source grew meanwhile.
-        const uint32_t nRead = m_file.Read(buffer.data(), std::min(kCopyBlock, nCount - nCopied));
-        if (nRead == 0)
-            return 0;
-        output.Write(buffer.data(), nRead);
-        nCopied += nRead;
+        return 0;
     }
     return nCount;
 }

@@ -235,6 +235,53 @@ void CFile::Write(const void* pBuffer, uint32_t nCount)
     }
 }
 
+uint64_t CFile::TransferTo(CFile& output, uint64_t nCount)
+{
+    constexpr uint64_t kKernelCopyFrom = 64 * 1024;
+    if (m_fd < 0 || output.m_fd < 0)
+        Fail(EBADF);
+    uint64_t nDone = 0;
+    if (nCount >= kKernelCopyFrom && !m_bDirty) {
+        output.Flush();
+        off_t inPos = static_cast<off_t>(GetPosition());
+        off_t outPos = static_cast<off_t>(output.GetPosition());
+        const off_t inStart = inPos;
+        const off_t outStart = outPos;
+        while (nDone < nCount) {
+            const size_t nAsk = static_cast<size_t>(std::min<uint64_t>(nCount - nDone, 1u << 30));
+            const ssize_t n = ::copy_file_range(m_fd, &inPos, output.m_fd, &outPos, nAsk, 0);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                // Not possible between these two files: copy through the buffers.
+                if (nDone == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                                   errno == EBADF || errno == ETXTBSY))
+                    break;
+                output.Fail(errno);
+            }
+            if (n == 0)
+                break;
+            nDone += static_cast<uint64_t>(n);
+        }
+        if (nDone != 0) {
+            m_nBufStart = static_cast<uint64_t>(inStart) + nDone;
+            m_nBufIndex = m_nBufFill = 0;
+            output.m_nBufStart = static_cast<uint64_t>(outStart) + nDone;
+            output.m_nBufIndex = output.m_nBufFill = 0;
+            return nDone;
+        }
+    }
+    unsigned char buffer[16384];
+    while (nDone < nCount) {
+        const uint32_t nRead = Read(buffer, static_cast<uint32_t>(std::min<uint64_t>(nCount - nDone, sizeof buffer)));
+        if (nRead == 0)
+            break;
+        output.Write(buffer, nRead);
+        nDone += nRead;
+    }
+    return nDone;
+}
+
 uint64_t CFile::Seek(int64_t nOffset, EFrom from)
 {
     if (m_fd < 0)

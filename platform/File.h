@@ -52,6 +52,10 @@ public:
     // Reads up to nCount bytes; returns how many were read, 0 at the end.
     uint32_t Read(void* pBuffer, uint32_t nCount);
     void Write(const void* pBuffer, uint32_t nCount);
+    // Copies up to nCount bytes from this file's position to output's
+    // position, as Read then Write would, and returns how many were copied
+    // (fewer only at the end of this file). Large copies stay inside the kernel.
+    uint64_t TransferTo(CFile& output, uint64_t nCount);
     // Returns the new position. A position before the start throws.
     uint64_t Seek(int64_t nOffset, EFrom from);
     uint64_t GetPosition() const { return m_nBufStart + m_nBufIndex; }

@@ -1,8 +1,9 @@
-// Writes a small PCM WAV file: 10 seconds of a 440 Hz tone, 16-bit stereo at
-// 44100 samples per second, with the canonical 44-byte header.
+// Writes a PCM WAV file: a 440 Hz tone, 16-bit stereo at 44100 samples per
+// second, with the canonical 44-byte header. 10 seconds unless told otherwise.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -28,21 +29,26 @@ void PutTag(std::vector<unsigned char>& out, const char* tag)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make-sample-wav OUT.wav\n");
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: make-sample-wav OUT.wav [SECONDS]\n");
+        return 2;
+    }
+    const long nSeconds = argc == 3 ? std::atol(argv[2]) : 10;
+    if (nSeconds < 0 || nSeconds > 24000) {
+        std::fprintf(stderr, "make-sample-wav: SECONDS must be 0 to 24000\n");
         return 2;
     }
     constexpr uint32_t kRate = 44100;
     constexpr uint16_t kChannels = 2;
     constexpr uint16_t kBits = 16;
-    constexpr uint32_t kFrames = kRate * 10;
     constexpr uint32_t kBlockAlign = kChannels * kBits / 8;
-    constexpr uint32_t kDataBytes = kFrames * kBlockAlign;
+    const auto nFrames = static_cast<uint32_t>(kRate * nSeconds);
+    const uint32_t nDataBytes = nFrames * kBlockAlign;
 
     std::vector<unsigned char> out;
-    out.reserve(44 + kDataBytes);
+    out.reserve(44);
     PutTag(out, "RIFF");
-    PutU32(out, kDataBytes + 36);
+    PutU32(out, nDataBytes + 36);
     PutTag(out, "WAVE");
     PutTag(out, "fmt ");
     PutU32(out, 16);
@@ -53,15 +59,20 @@ int main(int argc, char** argv)
     PutU16(out, kBlockAlign);
     PutU16(out, kBits);
     PutTag(out, "data");
-    PutU32(out, kDataBytes);
-    for (uint32_t i = 0; i < kFrames; ++i) {
+    PutU32(out, nDataBytes);
+    // One second of the tone (a whole number of periods), repeated.
+    std::vector<unsigned char> second;
+    for (uint32_t i = 0; i < kRate; ++i) {
         const auto sample = static_cast<int16_t>(8000.0 * std::sin(2.0 * 3.14159265358979 * 440.0 * i / kRate));
         for (int c = 0; c < kChannels; ++c)
-            PutU16(out, static_cast<uint16_t>(sample));
+            PutU16(second, static_cast<uint16_t>(sample));
     }
 
     std::FILE* pFile = std::fopen(argv[1], "wb");
-    if (!pFile || std::fwrite(out.data(), 1, out.size(), pFile) != out.size() || std::fclose(pFile) != 0) {
+    bool bOk = pFile && std::fwrite(out.data(), 1, out.size(), pFile) == out.size();
+    for (long s = 0; bOk && s < nSeconds; ++s)
+        bOk = std::fwrite(second.data(), 1, second.size(), pFile) == second.size();
+    if (!pFile || !bOk || std::fclose(pFile) != 0) {
         std::perror(argv[1]);
         return 1;
     }
