@@ -1,0 +1,178 @@
+#include "audio/Mp3Header.h"
+
+#include <array>
+#include <cstring>
+
+namespace mp3 {
+
+namespace {
+
+// kbit/s for bitrate indexes 0 to 15, by column: MPEG-1 Layer I, II, III;
+// MPEG-2 and 2.5 Layer I; MPEG-2 and 2.5 Layers II and III.
+constexpr std::array<std::array<uint16_t, 16>, 5> kBitrates{{
+    {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
+    {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
+    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},
+    {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
+    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+}};
+
+// Hz for sampling rate indexes 0 to 3, by version field (2.5, reserved, 2, 1).
+constexpr std::array<std::array<uint32_t, 4>, 4> kSamplingRates{{
+    {11025, 12000, 8000, 0},
+    {0, 0, 0, 0},
+    {22050, 24000, 16000, 0},
+    {44100, 48000, 32000, 0},
+}};
+
+// The bitrate column of a header, or -1 for a reserved version or layer.
+int BitrateColumn(uint32_t dw)
+{
+    const unsigned nVersion = Version(dw);
+    const unsigned nLayer = Layer(dw);
+    if (nVersion == kVersionReserved || nLayer == kLayerReserved)
+        return -1;
+    if (nVersion == kVersion1)
+        return nLayer == kLayer1 ? 0 : nLayer == kLayer2 ? 1 : 2;
+    return nLayer == kLayer1 ? 3 : 4;
+}
+
+uint32_t ReadU32BE(const unsigned char* p)
+{
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// Bytes of Layer III side information, which the Xing tag follows.
+size_t SideInfoBytes(uint32_t dw)
+{
+    const bool bMono = ChannelMode(dw) == 3;
+    if (Version(dw) == kVersion1)
+        return bMono ? 17 : 32;
+    return bMono ? 9 : 17;
+}
+
+std::optional<CInfoFrame> ParseXing(const unsigned char* pTag, size_t nAvailable)
+{
+    if (nAvailable < 8 || (std::memcmp(pTag, "Xing", 4) != 0 && std::memcmp(pTag, "Info", 4) != 0))
+        return std::nullopt;
+    const uint32_t dwFlags = ReadU32BE(pTag + 4);
+    CInfoFrame info;
+    size_t nAt = 8;
+    if ((dwFlags & 1) != 0 && nAvailable - nAt >= 4) {
+        info.frames = ReadU32BE(pTag + nAt);
+        nAt += 4;
+    }
+    if ((dwFlags & 2) != 0 && nAvailable - nAt >= 4)
+        info.bytes = ReadU32BE(pTag + nAt);
+    return info;
+}
+
+std::optional<CInfoFrame> ParseVbri(const unsigned char* pTag, size_t nAvailable)
+{
+    if (nAvailable < 18 || std::memcmp(pTag, "VBRI", 4) != 0)
+        return std::nullopt;
+    CInfoFrame info;
+    info.bytes = ReadU32BE(pTag + 10);
+    info.frames = ReadU32BE(pTag + 14);
+    return info;
+}
+
+} // namespace
+
+uint32_t Bitrate(uint32_t dw)
+{
+    const int nColumn = BitrateColumn(dw);
+    return nColumn < 0 ? 0 : uint32_t{kBitrates[static_cast<size_t>(nColumn)][BitrateIndex(dw)]} * 1000;
+}
+
+uint32_t SamplingRate(uint32_t dw)
+{
+    return kSamplingRates[Version(dw)][SamplingIndex(dw)];
+}
+
+uint32_t FrameLength(uint32_t dw)
+{
+    const uint32_t nRate = SamplingRate(dw);
+    if (nRate == 0)
+        return 0;
+    const uint32_t nBitrate = Bitrate(dw);
+    const uint32_t nPadding = Padding(dw);
+    switch (Layer(dw)) {
+    case kLayer1:
+        return (12 * nBitrate / nRate + nPadding) * 4;
+    case kLayer2:
+        return 144 * nBitrate / nRate + nPadding;
+    case kLayer3:
+        return (Version(dw) == kVersion1 ? 144 : 72) * nBitrate / nRate + nPadding;
+    default:
+        return 0;
+    }
+}
+
+uint32_t SamplesPerFrame(uint32_t dw)
+{
+    switch (Layer(dw)) {
+    case kLayer1:
+        return 384;
+    case kLayer2:
+        return 1152;
+    case kLayer3:
+        return Version(dw) == kVersion1 ? 1152 : 576;
+    default:
+        return 0;
+    }
+}
+
+bool IsUsableHeader(uint32_t dw)
+{
+    return HasSync(dw) && Version(dw) != kVersionReserved && Layer(dw) != kLayerReserved && SamplingIndex(dw) != 3 &&
+           BitrateIndex(dw) != 0 && BitrateIndex(dw) != 15;
+}
+
+bool IsPlausibleNextHeader(uint32_t dw)
+{
+    return HasSync(dw) && SamplingIndex(dw) != 3 && Version(dw) != kVersionReserved;
+}
+
+uint64_t Id3v2TagBytes(const unsigned char* p)
+{
+    if (std::memcmp(p, "ID3", 3) != 0 || p[3] < 2 || p[3] > 4 || p[4] == 0xFF)
+        return 0;
+    if ((p[6] | p[7] | p[8] | p[9]) & 0x80)
+        return 0;
+    const uint64_t nContents = (uint64_t{p[6]} << 21) | (uint64_t{p[7]} << 14) | (uint64_t{p[8]} << 7) | p[9];
+    const bool bFooter = p[3] == 4 && (p[5] & 0x10) != 0;
+    return kId3v2HeaderBytes + nContents + (bFooter ? kId3v2HeaderBytes : 0);
+}
+
+std::optional<CInfoFrame> ParseInfoFrame(uint32_t dw, const unsigned char* pFrame, size_t nBytes)
+{
+    if (Layer(dw) != kLayer3)
+        return std::nullopt;
+    const size_t nXingAt = 4 + (HasCrc(dw) ? 2 : 0) + SideInfoBytes(dw);
+    if (nBytes > nXingAt)
+        if (auto info = ParseXing(pFrame + nXingAt, nBytes - nXingAt))
+            return info;
+    constexpr size_t kVbriAt = 4 + 32;
+    if (nBytes > kVbriAt)
+        return ParseVbri(pFrame + kVbriAt, nBytes - kVbriAt);
+    return std::nullopt;
+}
+
+double AverageBytesPerSecond(uint32_t dw, uint64_t nFrames, uint64_t nAudioBytes)
+{
+    const int nColumn = BitrateColumn(dw);
+    const uint32_t nRate = SamplingRate(dw);
+    if (nColumn < 0 || nRate == 0 || nFrames == 0 || nAudioBytes == 0)
+        return 0.0;
+    const double dSeconds = static_cast<double>(nFrames) * SamplesPerFrame(dw) / nRate;
+    const double dBytesPerSecond = static_cast<double>(nAudioBytes) / dSeconds;
+    // Padding slots and a partly counted last frame move a true average a
+    // little off the table; anything further off is not this stream's.
+    const auto& column = kBitrates[static_cast<size_t>(nColumn)];
+    const double dLowest = column[1] * 1000.0 / 8 * 0.9;
+    const double dHighest = column[14] * 1000.0 / 8 * 1.1;
+    return dBytesPerSecond >= dLowest && dBytesPerSecond <= dHighest ? dBytesPerSecond : 0.0;
+}
+
+} // namespace mp3
