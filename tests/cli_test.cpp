@@ -1,4 +1,5 @@
 #include "support/RunCommand.h"
+#include "support/SmallDisk.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
 #include "support/WaveAssert.h"
@@ -194,34 +195,9 @@ TEST_F(Cli, ShredThatCannotCreateAFragmentSaysSo)
     EXPECT_EQ(Lines(r.strOut).back(), dir / "SONG-1.wav");
 }
 
-namespace {
-
-// A tiny tmpfs that fills up, where the machine lets the tests mount one.
-class CSmallDisk {
-public:
-    CSmallDisk(const std::string& strPath, const char* pSize) : m_strPath(strPath)
-    {
-        std::filesystem::create_directory(strPath);
-        m_bMounted = RunCommand({"mount", "-t", "tmpfs", "-o", std::string("size=") + pSize, "tmpfs", strPath})
-                         .nExit == 0;
-    }
-    ~CSmallDisk()
-    {
-        if (m_bMounted)
-            RunCommand({"umount", m_strPath});
-    }
-    bool Mounted() const { return m_bMounted; }
-
-private:
-    std::string m_strPath;
-    bool m_bMounted = false;
-};
-
-} // namespace
-
 TEST_F(Cli, ShredOntoADiskThatFillsUpKeepsWhatWasWritten)
 {
-    CSmallDisk disk(dir / "disk", "1m");
+    CSmallDisk disk(dir / "disk", "size=1m");
     if (!disk.Mounted())
         GTEST_SKIP() << "cannot mount a tmpfs here";
     const CCommandResult r = Cut({"shred", src, "-n", "3", "--base", dir / "disk/take"});

@@ -17,6 +17,8 @@ void CFakeUi::CProgress::SetFileBytes(uint32_t n)
 void CFakeUi::CProgress::StepGross()
 {
     m_owner.m_log.push_back("step gross");
+    if (m_owner.onStepGross)
+        m_owner.onStepGross();
     CShredProgressState::StepGross();
 }
 

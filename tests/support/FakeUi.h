@@ -61,8 +61,10 @@ public:
     std::vector<CMp3ShredArgs> mp3ShredArgs;
     int nProgressWindows = 0;
     const std::vector<std::string>& Log() const { return m_log; }
-    // Hook called on every file step, e.g. to look at the output so far.
+    // Hooks called on every file step and every gross step (after a file was
+    // closed), e.g. to look at the output so far.
     std::function<void()> onStepFile;
+    std::function<void()> onStepGross;
 
 private:
     std::vector<std::string> m_log;
