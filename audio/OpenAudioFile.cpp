@@ -1,5 +1,6 @@
 #include "audio/OpenAudioFile.h"
 
+#include "audio/Mp3File.h"
 #include "audio/WaveFile.h"
 
 #include <algorithm>
@@ -24,6 +25,7 @@ std::unique_ptr<CAudioFile> OpenAudioFile(const std::string& strPath, CWnd* pPar
     case EAudioKind::Wave:
         return std::make_unique<CWaveFile>(strPath, pParentWnd, ui);
     case EAudioKind::Mp3:
+        return std::make_unique<CMp3File>(strPath, pParentWnd, ui);
     case EAudioKind::Unknown:
         break;
     }

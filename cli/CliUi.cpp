@@ -1,5 +1,6 @@
 #include "cli/CliUi.h"
 
+#include "audio/Mp3Info.h"
 #include "audio/WaveInfo.h"
 #include "cli/TerminalProgress.h"
 
@@ -81,6 +82,8 @@ void CCliUi::ShowWaveInformation(const CWaveInfoValues& info)
         std::fprintf(m_pOut, "%s\n", line.c_str());
 }
 
-void CCliUi::ShowMp3Information(const CMp3InfoValues&)
+void CCliUi::ShowMp3Information(const CMp3InfoValues& info)
 {
+    for (const std::string& line : FormatMp3InfoText(info))
+        std::fprintf(m_pOut, "%s\n", line.c_str());
 }

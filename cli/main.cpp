@@ -105,10 +105,6 @@ int Run(const SArgs& args, CCliUi& ui)
         return kExitFailure;
     }
     std::unique_ptr<CAudioFile> pFile = OpenAudioFile(args.strFile, nullptr, ui);
-    if (!pFile) {
-        std::fprintf(stderr, "tolvane-cut: %s: MP3 files are not supported yet\n", args.strFile.c_str());
-        return kExitFailure;
-    }
     if (pFile->ReportError(nullptr) != kStatusOk)
         return kExitFailure;
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -54,9 +55,19 @@ CCountCheck CheckWaveFragmentCount(const std::string& strText, const CWaveShredA
     return CheckFragmentCount(strText, args.dataHeader.size, args.fmt.avgBytesPerSec);
 }
 
+namespace {
+
+// An average rate from the stream's information frame, else the header's.
+double Mp3BytesPerSecond(const CMp3ShredArgs& args)
+{
+    return args.dBytesPerSecond > 0.0 ? args.dBytesPerSecond : static_cast<double>(args.nBitrate / 8);
+}
+
+} // namespace
+
 CCountCheck CheckMp3FragmentCount(const std::string& strText, const CMp3ShredArgs& args)
 {
-    return CheckFragmentCount(strText, args.nFileLength, args.nBitrate / 8);
+    return CheckFragmentCount(strText, args.nFileLength, static_cast<uint64_t>(std::ceil(Mp3BytesPerSecond(args))));
 }
 
 CEstimate EstimateWave(const CWaveShredArgs& args, uint32_t n)
@@ -75,10 +86,10 @@ CEstimate EstimateWave(const CWaveShredArgs& args, uint32_t n)
 CEstimate EstimateMp3(const CMp3ShredArgs& args, uint32_t n)
 {
     const uint64_t nPer = n ? args.nFileLength / n : 0;
-    const uint32_t nBytesPerSecond = args.nBitrate / 8;
+    const double dBytesPerSecond = Mp3BytesPerSecond(args);
     CEstimate e;
     e.nFragmentSize = args.bNoTag ? nPer : nPer + 128;
-    e.dPlaytime = nBytesPerSecond ? static_cast<double>(nPer) / nBytesPerSecond : 0.0;
+    e.dPlaytime = dBytesPerSecond > 0.0 ? static_cast<double>(nPer) / dBytesPerSecond : 0.0;
     return e;
 }
 

@@ -18,9 +18,10 @@ struct CWaveShredArgs {
 struct CMp3ShredArgs {
     std::string strSourceName;
     std::string strSourcePath;
-    uint64_t nFileLength = 0;  // bytes the split divides, counted as the estimate counts them
-    uint32_t nBitrate = 0;     // bits per second used for time and byte conversions
-    bool bNoTag = true;        // true when the source carries no ID3v1 tag
+    uint64_t nFileLength = 0;     // bytes the split divides, counted as the estimate counts them
+    uint32_t nBitrate = 0;        // bits per second of the first audio frame's header
+    double dBytesPerSecond = 0.0; // rate of time and byte conversions; 0 means nBitrate / 8
+    bool bNoTag = true;           // true when the source carries no ID3v1 tag
     int32_t nOverlap = 0;
 };
 

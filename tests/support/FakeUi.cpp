@@ -1,5 +1,6 @@
 #include "support/FakeUi.h"
 
+#include "audio/Mp3Info.h"
 #include "audio/WaveInfo.h"
 
 void CFakeUi::CProgress::SetTotalFiles(unsigned n)
@@ -85,6 +86,7 @@ void CFakeUi::ShowWaveInformation(const CWaveInfoValues& info)
     infoLines.assign(lines.begin(), lines.end());
 }
 
-void CFakeUi::ShowMp3Information(const CMp3InfoValues&)
+void CFakeUi::ShowMp3Information(const CMp3InfoValues& info)
 {
+    infoLines = FormatMp3InfoText(info);
 }

@@ -1,0 +1,68 @@
+#include "audio/Mp3Info.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+template <typename... Args>
+std::string Format(const char* pFormat, Args... args)
+{
+    char line[128];
+    std::snprintf(line, sizeof line, pFormat, args...);
+    return line;
+}
+
+// nSize bytes from nOffset of the tag, up to the first zero byte.
+std::string TagText(const std::array<unsigned char, 128>& tag, size_t nOffset, size_t nSize)
+{
+    std::string text;
+    for (size_t i = nOffset; i < nOffset + nSize && tag[i] != 0; ++i) {
+        if (tag[i] < 0x80) {
+            text += static_cast<char>(tag[i]);
+        } else {
+            text += static_cast<char>(0xC0 | (tag[i] >> 6));
+            text += static_cast<char>(0x80 | (tag[i] & 0x3F));
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+std::array<std::string, 9> FormatMp3InfoLines(const CMp3InfoValues& info)
+{
+    const double dVersion = info.nVersion == 0 ? 2.5 : info.nVersion == 2 ? 2.0 : 1.0;
+    const unsigned nLayer = info.nLayer == 1 ? 3 : info.nLayer == 2 ? 2 : 1;
+    return {
+        Format("File size - %lu bytes", static_cast<unsigned long>(info.nFileLength)),
+        Format("Sampling Rate - %u Smp/sec", unsigned{info.nSamplingRate}),
+        Format("Bitrate - %lu Kbits/sec", static_cast<unsigned long>(info.nBitrate / 1000)),
+        Format("Frame length - %u bytes", unsigned{info.nFrameLength}),
+        Format("MPEG version - %.1lf", dVersion),
+        Format("MPEG Layer - %u", nLayer),
+        Format("Copyrighted - %s", info.bCopyright ? "Yes" : "No"),
+        Format("Orignal - %s", info.bOriginal ? "Yes" : "No"),
+        Format("Play Duration - %.2lf Sec(s)", info.dDuration),
+    };
+}
+
+std::array<std::string, 6> FormatMp3TagFields(const CMp3InfoValues& info)
+{
+    if (std::memcmp(info.tag.data(), "TAG", 3) != 0)
+        return {"Unknown", "Unknown", "Unknown", "Unknown", "Unknown", "Unknown"};
+    const auto& t = info.tag;
+    return {TagText(t, 3, 30), TagText(t, 33, 30), TagText(t, 63, 30),
+            TagText(t, 93, 4), TagText(t, 97, 30), TagText(t, 127, 1)};
+}
+
+std::vector<std::string> FormatMp3InfoText(const CMp3InfoValues& info)
+{
+    std::vector<std::string> lines{"Filename - " + info.strFileName};
+    for (const std::string& line : FormatMp3InfoLines(info))
+        lines.push_back(line);
+    const auto fields = FormatMp3TagFields(info);
+    for (size_t i = 0; i < fields.size(); ++i)
+        lines.push_back(std::string(kMp3TagLabels[i]) + " : " + fields[i]);
+    return lines;
+}

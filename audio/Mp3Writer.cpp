@@ -1,0 +1,167 @@
+// The MP3 selection writer and equal split.
+#include "audio/AudioUi.h"
+#include "audio/FragmentNames.h"
+#include "audio/Mp3File.h"
+#include "split/ShredChecks.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+uint32_t ClampToU32(uint64_t n)
+{
+    return static_cast<uint32_t>(std::min<uint64_t>(n, UINT32_MAX));
+}
+
+} // namespace
+
+uint64_t CMp3File::SecondsToBytes(uint64_t nSeconds) const
+{
+    const double dBytes = GetBytesPerSecond() * static_cast<double>(nSeconds);
+    return dBytes >= 18e18 ? UINT64_MAX : static_cast<uint64_t>(dBytes);
+}
+
+uint64_t CMp3File::ClampToFile(uint64_t nOffset, uint64_t nCount) const
+{
+    const uint64_t nDataLength = GetDataLength();
+    return nOffset >= nDataLength ? 0 : std::min(nCount, nDataLength - nOffset);
+}
+
+void CMp3File::CopyBytes(CFile& output, uint64_t nCount, IShredProgress* pProgress)
+{
+    // Whole blocks per piece after the first, so a long copy is stepped as one.
+    constexpr uint64_t kPiece = UINT32_MAX - UINT32_MAX % kCopyBlock;
+    uint64_t nPiece = nCount % kPiece != 0 ? nCount % kPiece : kPiece;
+    while (nCount > 0) {
+        if (CopyData(output, static_cast<uint32_t>(nPiece), pProgress) == 0)
+            return;
+        nCount -= nPiece;
+        nPiece = kPiece;
+    }
+}
+
+void CMp3File::AppendTag(CFile& output) const
+{
+    if (HasTag())
+        output.Write(m_tag.data(), kTagBytes);
+}
+
+int32_t CMp3File::SaveSelection(std::string strOutPath, int32_t nStart, int32_t nEnd, int32_t nSecsPerStep)
+{
+    // A reversed selection is put in order; 64-bit offsets cannot wrap.
+    const auto nFirst = static_cast<uint64_t>(std::max(0, std::min(nStart, nEnd)));
+    const auto nLast = static_cast<uint64_t>(std::max(0, std::max(nStart, nEnd)));
+    const auto nSecs = static_cast<uint64_t>(std::max(0, nSecsPerStep));
+    const uint64_t nOffset = SecondsToBytes(nFirst * nSecs);
+    const uint64_t nCount = SecondsToBytes((nLast - nFirst) * nSecs);
+
+    // The copy begins on the first frame at or after the start offset (or where
+    // a fruitless search stopped) and never runs into the ID3v1 tag. A start at
+    // or past the end of the audio leaves only the tag to write.
+    uint64_t nCopy = 0;
+    if (nOffset < GetDataLength()) {
+        m_file.Seek(static_cast<int64_t>(m_nAudioStart + nOffset), CFile::EFrom::Begin);
+        FindAudioFrame();
+        nCopy = std::min(nCount, BytesLeftInAudio());
+    }
+
+    CFile output;
+    if (!CreateOutput(output, strOutPath)) {
+        m_nError = kStatusCannotCreate;
+        return m_nError;
+    }
+    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
+    pProgress->SetTotalFiles(1);
+    pProgress->SetFileBytes(ClampToU32(nCopy));
+    pProgress->ShowFileNames(GetFileName(), output.GetFileName());
+    pProgress->ShowFileNumber(1);
+    CopyBytes(output, nCopy, pProgress.get());
+    AppendTag(output);
+    output.Close();
+    pProgress->StepGross();
+    pProgress->DestroyWindow();
+
+    const double dBytesPerSecond = GetBytesPerSecond();
+    const double dSeconds =
+        dBytesPerSecond > 0.0 ? static_cast<double>(ClampToFile(nOffset, nCount)) / dBytesPerSecond : 0.0;
+    char text[96];
+    std::snprintf(text, sizeof text, "This selection will last for %.2lf seconds", dSeconds);
+    m_ui.MessageBox(m_pParentWnd, text, "Fragment Saved", EMsgIcon::Information, EMsgButtons::Ok);
+    m_nError = kStatusOk;
+    return m_nError;
+}
+
+int32_t CMp3File::ShredEqually()
+{
+    RewindToFirstFrame();
+    CMp3ShredArgs args;
+    args.strSourceName = GetFileName();
+    args.strSourcePath = GetFilePath();
+    args.nFileLength = m_file.GetLength() - m_nAudioStart;
+    args.nBitrate = GetBitrate();
+    args.dBytesPerSecond = GetBytesPerSecond();
+    args.bNoTag = !HasTag();
+    args.nOverlap = m_nOverlap;
+    const CShredAnswer answer = m_ui.RunMp3ShredDialog(args);
+    if (!answer.bOk)
+        return kStatusOk;
+
+    const auto n = static_cast<uint32_t>(answer.nFragments);
+    if (n > kMaxFragments) {
+        m_ui.MessageBox(m_pParentWnd, kTooManyFragmentsText, "Error", EMsgIcon::None, EMsgButtons::Ok);
+        return kStatusOk;
+    }
+    if (n == 0)
+        return kStatusOk;
+    const std::string strBase = FragmentBase(answer.strBaseName, GetFilePath(), ".MP3");
+    const uint64_t nFragmentSize = GetDataLength() / n;
+
+    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
+    pProgress->SetTotalFiles(n);
+    RewindToFirstFrame();
+    int32_t nStatus = kStatusOk;
+    for (uint32_t i = 1; i <= n; ++i) {
+        CFile output;
+        if (!CreateOutput(output, FragmentPath(strBase, i, ".mp3"))) {
+            m_nError = nStatus = kStatusCannotCreate;
+            break;
+        }
+        pProgress->ShowFileNames(GetFileName(), output.GetFileName());
+        pProgress->ShowFileNumber(i);
+        WriteFragment(output, nFragmentSize, pProgress.get());
+        output.Close();
+        pProgress->StepGross();
+    }
+    pProgress->DestroyWindow();
+    return nStatus;
+}
+
+// A fragment whose search finds nothing stays empty, and the next fragment's
+// search goes on from where this one stopped.
+int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, IShredProgress* pProgress)
+{
+    if (!FindAudioFrame())
+        return -1;
+    pProgress->SetFileBytes(ClampToU32(nFragmentSize));
+    CopyOverlap(output, m_nOverlap);
+    CopyBytes(output, std::min(nFragmentSize, BytesLeftInAudio()), pProgress);
+    AppendTag(output);
+    return 0;
+}
+
+// The lead-in ends exactly at P, so no byte of the fragment comes twice. When
+// P lies closer to the audio start than the overlap, the lead-in starts there.
+void CMp3File::CopyOverlap(CFile& output, int32_t nSeconds)
+{
+    if (nSeconds <= 0)
+        return;
+    const uint64_t nBytes = SecondsToBytes(static_cast<uint64_t>(nSeconds));
+    const uint64_t nHere = m_file.GetPosition();
+    const uint64_t nBefore = nHere > m_nAudioStart ? nHere - m_nAudioStart : 0;
+    const uint64_t nFrom = nBefore >= nBytes ? nHere - nBytes : nHere - nBefore;
+    m_file.Seek(static_cast<int64_t>(nFrom), CFile::EFrom::Begin);
+    if (FindFrame() && m_file.GetPosition() < nHere)
+        CopyBytes(output, nHere - m_file.GetPosition(), nullptr);
+    m_file.Seek(static_cast<int64_t>(nHere), CFile::EFrom::Begin);
+}
