@@ -2,6 +2,7 @@
 #include "split/ShredChecks.h"
 #include "support/FakeUi.h"
 #include "support/Mp3Builder.h"
+#include "support/RunCommand.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -274,6 +275,48 @@ TEST(Mp3ShredChecks, UseTheAverageRate)
     args.dBytesPerSecond = 0; // no average: the header's 16000
     EXPECT_EQ(CheckMp3FragmentCount("11", args).nResult, kCheckTooShort);
     EXPECT_DOUBLE_EQ(EstimateMp3(args, 2).dPlaytime, 5.0);
+}
+
+} // namespace
+
+namespace {
+
+CCommandResult Cut(std::vector<std::string> args)
+{
+    args.insert(args.begin(), TOLVANE_CUT);
+    return RunCommand(args);
+}
+
+TEST(Mp3Cli, InfoSaveAndShred)
+{
+    CTempDir dir;
+    const Bytes source = Stream(k128, 417, 600) + Id3v1Tag("Song", "Band", "", "2001", "", 'x');
+    WriteBytes(dir / "song.mp3", source);
+
+    const CCommandResult info = Cut({"info", dir / "song.mp3"});
+    EXPECT_EQ(info.nExit, 0) << info.strErr;
+    EXPECT_EQ(Lines(info.strOut),
+              (std::vector<std::string>{"Filename - song.mp3", "File size - 250328 bytes",
+                                        "Sampling Rate - 44100 Smp/sec", "Bitrate - 128 Kbits/sec",
+                                        "Frame length - 417 bytes", "MPEG version - 1.0", "MPEG Layer - 3",
+                                        "Copyrighted - No", "Orignal - No", "Play Duration - 15.65 Sec(s)",
+                                        "Title : Song", "Artist : Band", "Album : ", "Year : 2001", "Comments : ",
+                                        "Genre : x"}));
+
+    const CCommandResult save = Cut({"save", dir / "song.mp3", "--from", "6", "--to", "2", "-o", dir / "cut.mp3"});
+    EXPECT_EQ(save.nExit, 0) << save.strErr;
+    EXPECT_EQ(save.strOut, "This selection will last for 4.00 seconds\n");
+    EXPECT_EQ(ReadBytes(dir / "cut.mp3"), Slice(source, 77 * 417, 77 * 417 + 64000) + Slice(source, 250200, 250328));
+
+    const CCommandResult shred = Cut({"shred", dir / "song.mp3", "-n", "2"});
+    EXPECT_EQ(shred.nExit, 0) << shred.strErr;
+    EXPECT_EQ(Lines(shred.strOut).back(), dir / "SONG-2.mp3");
+    EXPECT_EQ(ReadBytes(dir / "song.mp3"), source);
+
+    WriteBytes(dir / "bad.mp3", Filler(5000));
+    const CCommandResult bad = Cut({"info", dir / "bad.mp3"});
+    EXPECT_EQ(bad.nExit, 1);
+    EXPECT_EQ(bad.strErr, "Invalid MP3 file !!!\n");
 }
 
 } // namespace
