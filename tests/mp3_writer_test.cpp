@@ -53,6 +53,15 @@ Bytes TaggedWithInfoFrame()
 }
 constexpr size_t kInfoAudio = 3394;
 
+// An information frame giving 200 frames and 62500 bytes: 11962.890625 bytes
+// a second on average, where the first frames' header says 16000.
+Bytes VbrWithXing()
+{
+    CFrameSpec at64k = k128;
+    at64k.bitrateIndex = 5;
+    return XingFrame(k128, 417, "Xing", 200, 62917) + Stream(k128, 417, 100) + Stream(at64k, 208, 100);
+}
+
 // 200000 bytes: 479 frames and the start of another.
 Bytes Bytes200000()
 {
@@ -98,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         SSaveCase{"StartPastTheEndWithoutTag", Stream(k128, 417, 600), 30, 20, 1, 0, 0, false, "0.00"},
         SSaveCase{"AfterId3v2AndInfoFrame", TaggedWithInfoFrame(), 2, 5, 3, kInfoAudio + 96000,
                   kInfoAudio + 240000, true, "9.00"},
+        SSaveCase{"AtTheAverageRate", VbrWithXing(), 1, 3, 1, 417 + 29 * 417, 417 + 29 * 417 + 23925, false, "2.00"},
         SSaveCase{"FromTheStartSkipsTheInfoFrame", TaggedWithInfoFrame(), 0, 1, 3, kInfoAudio, kInfoAudio + 48000,
                   true, "3.00"}),
     ByName());
