@@ -140,9 +140,9 @@ protected:
         const Bytes piece = ReadBytes(m_dir / strName);
         const size_t nTag = GetParam().bId3v1 ? 128 : 0;
         ASSERT_GE(piece.size(), 64 + nTag);
-        const Bytes body(piece.begin(), piece.end() - static_cast<std::ptrdiff_t>(nTag));
-        const auto nTagAt = static_cast<std::ptrdiff_t>(piece.size() - nTag);
-        EXPECT_TRUE(std::equal(piece.begin() + nTagAt, piece.end(), m_source.end() - static_cast<std::ptrdiff_t>(nTag)));
+        const auto nTagBytes = static_cast<std::ptrdiff_t>(nTag);
+        const Bytes body(piece.begin(), piece.end() - nTagBytes);
+        EXPECT_TRUE(std::equal(piece.end() - nTagBytes, piece.end(), m_source.end() - nTagBytes));
         const auto at = std::search(m_source.begin(), m_source.end(), body.begin(), body.begin() + 64);
         ASSERT_LE(static_cast<std::ptrdiff_t>(body.size()), m_source.end() - at);
         EXPECT_TRUE(std::equal(body.begin(), body.end(), at)) << "not one stretch of the source";

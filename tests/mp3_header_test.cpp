@@ -99,115 +99,45 @@ INSTANTIATE_TEST_SUITE_P(
                     SLengthCase{"ReservedLayer", {3, 0, 9, 0, 0}, 0, 0}),
     ByName());
 
-TEST(Mp3Header, UsableAndFollowingHeaders)
-{
-    const CFrameSpec good = Mpeg1Layer3At128k();
-    EXPECT_TRUE(mp3::IsUsableHeader(PackedHeader(good)));
-    for (auto spoil : {+[](CFrameSpec& s) { s.version = 1; }, +[](CFrameSpec& s) { s.layer = 0; },
-                       +[](CFrameSpec& s) { s.samplingIndex = 3; }, +[](CFrameSpec& s) { s.bitrateIndex = 0; },
-                       +[](CFrameSpec& s) { s.bitrateIndex = 15; }}) {
-        CFrameSpec bad = good;
-        spoil(bad);
-        EXPECT_FALSE(mp3::IsUsableHeader(PackedHeader(bad)));
-    }
-    // A following header only needs its sync, a sampling rate and a version.
-    CFrameSpec next = good;
-    next.layer = 0;
-    next.bitrateIndex = 15;
-    EXPECT_TRUE(mp3::IsPlausibleNextHeader(PackedHeader(next)));
-    next.samplingIndex = 3;
-    EXPECT_FALSE(mp3::IsPlausibleNextHeader(PackedHeader(next)));
-    EXPECT_FALSE(mp3::IsPlausibleNextHeader(PackedHeader(good) & ~0x8000u)); // sync cut short
-}
-
-struct SId3Case {
-    const char* name;
-    Bytes header;
-    uint64_t nTagBytes;
-};
-
-class Id3v2Size : public testing::TestWithParam<SId3Case> {};
-
-TEST_P(Id3v2Size, CountsHeaderContentsAndFooter)
-{
-    EXPECT_EQ(mp3::Id3v2TagBytes(GetParam().header.data()), GetParam().nTagBytes);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Headers, Id3v2Size,
-    testing::Values(SId3Case{"Version3", {'I', 'D', '3', 3, 0, 0, 0, 0, 0x0B, 0x74}, 10 + 1524},
-                    SId3Case{"SyncsafeMaximum", {'I', 'D', '3', 4, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F}, 10 + 0x0FFFFFFF},
-                    SId3Case{"Version4Footer", {'I', 'D', '3', 4, 0, 0x10, 0, 0, 1, 0}, 10 + 128 + 10},
-                    SId3Case{"FooterFlagBeforeVersion4", {'I', 'D', '3', 3, 0, 0x10, 0, 0, 1, 0}, 10 + 128},
-                    SId3Case{"SizeNotSyncsafe", {'I', 'D', '3', 3, 0, 0, 0, 0, 0x80, 0}, 0},
-                    SId3Case{"UnknownVersion", {'I', 'D', '3', 5, 0, 0, 0, 0, 1, 0}, 0},
-                    SId3Case{"NoTag", {'T', 'A', 'G', 3, 0, 0, 0, 0, 1, 0}, 0}),
-    ByName());
-
 struct SInfoCase {
     const char* name;
-    CFrameSpec spec;
-    Bytes frame;
-    std::optional<uint32_t> frames;
-    std::optional<uint32_t> bytes;
+    unsigned version, channelMode;
+    bool bCrc;
+    const char* tag; // "Xing", "Info", "VBRI", or "" for an audio frame
 };
 
 class InfoFrame : public testing::TestWithParam<SInfoCase> {};
 
-TEST_P(InfoFrame, IsFoundWithItsCounts)
+// The tag stands behind the side information: at 36 for MPEG-1 stereo, 21 for
+// MPEG-1 mono and MPEG-2 stereo, 13 for MPEG-2 mono, 2 more behind a CRC;
+// "VBRI" always at 36.
+TEST_P(InfoFrame, IsFoundWhereTheLayoutPutsIt)
 {
     const SInfoCase& c = GetParam();
-    const auto info = mp3::ParseInfoFrame(PackedHeader(c.spec), c.frame.data(),
-                                          std::min(c.frame.size(), mp3::kInfoFrameProbe));
-    ASSERT_TRUE(info.has_value());
-    EXPECT_EQ(info->frames, c.frames);
-    EXPECT_EQ(info->bytes, c.bytes);
+    CFrameSpec spec;
+    spec.version = c.version;
+    spec.channelMode = c.channelMode;
+    spec.bCrc = c.bCrc;
+    const std::string strTag = c.tag;
+    const Bytes frame = strTag == "VBRI" ? VbriFrame(spec, 417, 100, 41800)
+                        : strTag.empty() ? Frame(spec, 417)
+                                         : XingFrame(spec, 417, strTag, 100, 41800);
+    const auto info = mp3::ParseInfoFrame(PackedHeader(spec), frame.data(), mp3::kInfoFrameProbe);
+    ASSERT_EQ(info.has_value(), !strTag.empty());
+    if (info) {
+        EXPECT_EQ(info->frames, 100u);
+        EXPECT_EQ(info->bytes, 41800u);
+    }
 }
 
-CFrameSpec Spec(unsigned version, unsigned channelMode, bool bCrc = false)
-{
-    CFrameSpec s;
-    s.version = version;
-    s.channelMode = channelMode;
-    s.bCrc = bCrc;
-    return s;
-}
-
-// Tag offsets: 36 for MPEG-1 stereo, 21 for MPEG-1 mono and MPEG-2 stereo, 13
-// for MPEG-2 mono; 2 more behind a CRC; "VBRI" always at 36.
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, InfoFrame,
-    testing::Values(SInfoCase{"XingMpeg1Stereo", Spec(3, 0), XingFrame(Spec(3, 0), 417, "Xing", 100, 41800), 100, 41800},
-                    SInfoCase{"InfoMpeg1Mono", Spec(3, 3), XingFrame(Spec(3, 3), 417, "Info", 7, 2926), 7, 2926},
-                    SInfoCase{"XingMpeg2Stereo", Spec(2, 1), XingFrame(Spec(2, 1), 208, "Xing", 9, {}), 9, {}},
-                    SInfoCase{"XingMpeg25Mono", Spec(0, 3), XingFrame(Spec(0, 3), 72, "Xing", {}, 7200), {}, 7200},
-                    SInfoCase{"XingAfterCrc", Spec(3, 0, true), XingFrame(Spec(3, 0, true), 417, "Xing", 5, 6), 5, 6},
-                    SInfoCase{"Vbri", Spec(3, 0), VbriFrame(Spec(3, 0), 417, 1000, 418000), 1000, 418000}),
-    ByName());
-
-TEST(InfoFrame, AudioFramesAndOtherLayersAreNone)
-{
-    const CFrameSpec spec = Mpeg1Layer3At128k();
-    const Bytes audio = Frame(spec, 417);
-    EXPECT_FALSE(mp3::ParseInfoFrame(PackedHeader(spec), audio.data(), 64));
-    // A tag at a stereo offset in a mono frame is not where it belongs.
-    const Bytes misplaced = XingFrame(spec, 417, "Xing", 1, 2);
-    EXPECT_FALSE(mp3::ParseInfoFrame(PackedHeader(Spec(3, 3)), misplaced.data(), 64));
-    CFrameSpec layer2 = spec;
-    layer2.layer = 2;
-    EXPECT_FALSE(mp3::ParseInfoFrame(PackedHeader(layer2), XingFrame(spec, 417, "Xing", 1, 2).data(), 64));
-}
-
-TEST(InfoFrame, AverageRateOnlyWhenTheTableAllowsIt)
-{
-    const uint32_t dw = PackedHeader(Mpeg1Layer3At128k());
-    // 441 frames of 1152 samples at 44100 Hz are 11.52 s.
-    EXPECT_DOUBLE_EQ(mp3::AverageBytesPerSecond(dw, 441, 184320), 16000.0);
-    EXPECT_DOUBLE_EQ(mp3::AverageBytesPerSecond(dw, 441, 460800), 40000.0); // 320 kbit/s, the column's top
-    EXPECT_EQ(mp3::AverageBytesPerSecond(dw, 0, 184320), 0.0);
-    EXPECT_EQ(mp3::AverageBytesPerSecond(dw, 441, 0), 0.0);
-    EXPECT_EQ(mp3::AverageBytesPerSecond(dw, 441, 1843200), 0.0);   // 1280 kbit/s
-    EXPECT_EQ(mp3::AverageBytesPerSecond(dw, 0xFFFFFFFF, 184320), 0.0); // far below 32 kbit/s
-}
+INSTANTIATE_TEST_SUITE_P(Layouts, InfoFrame,
+                         testing::Values(SInfoCase{"XingMpeg1Stereo", 3, 0, false, "Xing"},
+                                         SInfoCase{"InfoMpeg1Mono", 3, 3, false, "Info"},
+                                         SInfoCase{"XingMpeg2Stereo", 2, 1, false, "Xing"},
+                                         SInfoCase{"XingMpeg25Mono", 0, 3, false, "Xing"},
+                                         SInfoCase{"XingAfterCrc", 3, 0, true, "Xing"},
+                                         SInfoCase{"Vbri", 3, 0, false, "VBRI"},
+                                         SInfoCase{"AudioFrame", 3, 0, false, ""}),
+                         ByName());
 
 } // namespace
