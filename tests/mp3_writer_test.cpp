@@ -207,6 +207,17 @@ TEST(Mp3ShredEqually, OverlapLeadInEndsAtTheFragmentsStart)
     EXPECT_EQ(s.fragments[1].size(), 31692u + 400000 + 128);
 }
 
+// 30 s of overlap reach back past the audio start from fragment 2: its lead-in
+// is all that precedes it, and its own bytes still follow.
+TEST(Mp3ShredEqually, OverlapLongerThanWhatPrecedesStartsAtTheAudioStart)
+{
+    const Bytes source = Bytes1600128();
+    const SShred s = Shred(source, 4, 30);
+    EXPECT_EQ(s.fragments[0], Slice(source, 0, 400000) + kTag);
+    EXPECT_EQ(s.fragments[1], Slice(source, 0, kStarts[1] + 400000) + kTag);
+    EXPECT_EQ(s.fragments[2], Slice(source, kStarts[2] - 479967, kStarts[2] + 400000) + kTag); // 1151 frames
+}
+
 // Fragments of 96000 bytes, 250 frames of 384: lead-ins of 1 s are 41 frames.
 TEST(Mp3ShredEqually, CountsFromTheAudioStartAndNeverBeginsWithTheInfoFrame)
 {
