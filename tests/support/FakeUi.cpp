@@ -3,58 +3,39 @@
 #include "audio/Mp3Info.h"
 #include "audio/WaveInfo.h"
 
-void CFakeUi::CProgress::SetTotalFiles(unsigned n)
-{
-    m_owner.m_log.push_back("total " + std::to_string(n));
-    CShredProgressState::SetTotalFiles(n);
-}
+#include <algorithm>
 
-void CFakeUi::CProgress::SetFileBytes(uint32_t n)
-{
-    m_owner.m_log.push_back("bytes " + std::to_string(n));
-    CShredProgressState::SetFileBytes(n);
-}
+class CFakeUi::CProgress : public CShredProgressState {
+public:
+    explicit CProgress(CFakeUi& ui) : m_ui(ui) {}
+    ~CProgress() override { m_ui.m_log.push_back("deleted"); }
+    void SetTotalFiles(unsigned n) override { Note("total " + std::to_string(n)); CShredProgressState::SetTotalFiles(n); }
+    void SetFileBytes(uint32_t n) override { Note("bytes " + std::to_string(n)); CShredProgressState::SetFileBytes(n); }
+    void StepGross() override { Note("step gross", m_ui.onStepGross); CShredProgressState::StepGross(); }
+    void StepFile() override { Note("step file", m_ui.onStepFile); CShredProgressState::StepFile(); }
+    void ShowFileNames(std::string a, std::string b) override
+    {
+        Note("names " + a + " " + b); CShredProgressState::ShowFileNames(a, b);
+    }
+    void ShowFileNumber(unsigned n) override { Note("number " + std::to_string(n)); CShredProgressState::ShowFileNumber(n); }
+    void DestroyWindow() override { Note("destroy"); }
 
-void CFakeUi::CProgress::StepGross()
-{
-    m_owner.m_log.push_back("step gross");
-    if (m_owner.onStepGross)
-        m_owner.onStepGross();
-    CShredProgressState::StepGross();
-}
-
-void CFakeUi::CProgress::StepFile()
-{
-    m_owner.m_log.push_back("step file");
-    if (m_owner.onStepFile)
-        m_owner.onStepFile();
-    CShredProgressState::StepFile();
-}
-
-void CFakeUi::CProgress::ShowFileNames(std::string a, std::string b)
-{
-    m_owner.m_log.push_back("names " + a + " " + b);
-    CShredProgressState::ShowFileNames(std::move(a), std::move(b));
-}
-
-void CFakeUi::CProgress::ShowFileNumber(unsigned n)
-{
-    m_owner.m_log.push_back("number " + std::to_string(n));
-    CShredProgressState::ShowFileNumber(n);
-}
+private:
+    void Note(const std::string& strEntry, const std::function<void()>& hook = {})
+    {
+        m_ui.m_log.push_back(strEntry);
+        if (hook)
+            hook();
+    }
+    CFakeUi& m_ui;
+};
 
 EMsgAnswer CFakeUi::MessageBox(CWnd*, const std::string& strText, const std::string& strCaption, EMsgIcon icon,
                                EMsgButtons buttons)
 {
     messages.push_back({strText, strCaption, icon, buttons});
     m_log.push_back("message " + strCaption);
-    if (buttons == EMsgButtons::Ok)
-        return EMsgAnswer::Ok;
-    if (answers.empty())
-        return EMsgAnswer::No;
-    const EMsgAnswer a = answers.front();
-    answers.pop_front();
-    return a;
+    return buttons == EMsgButtons::Ok ? EMsgAnswer::Ok : EMsgAnswer::No;
 }
 
 std::unique_ptr<IShredProgress> CFakeUi::CreateProgress(CWnd*)
@@ -89,4 +70,9 @@ void CFakeUi::ShowWaveInformation(const CWaveInfoValues& info)
 void CFakeUi::ShowMp3Information(const CMp3InfoValues& info)
 {
     infoLines = FormatMp3InfoText(info);
+}
+
+long CFakeUi::Count(const std::string& strEntry) const
+{
+    return std::count(m_log.begin(), m_log.end(), strEntry);
 }

@@ -9,11 +9,20 @@ struct CCommandResult {
     std::string strErr;
 };
 
-// Runs a program with the given arguments (no shell), capturing both streams.
+// Runs a program with the given arguments, no shell between, capturing both streams.
 CCommandResult RunCommand(const std::vector<std::string>& args);
-
-// True when a program of that name is on the PATH.
 bool HaveProgram(const std::string& strName);
-
-// Lines of a text, without their line ends.
 std::vector<std::string> Lines(const std::string& strText);
+
+// Mounts a small tmpfs for one test (a disk that fills up, or a read-only
+// one) where the machine allows it.
+class CSmallDisk {
+public:
+    CSmallDisk(const std::string& strPath, const std::string& strOptions);
+    ~CSmallDisk();
+    bool Mounted() const { return m_bMounted; }
+
+private:
+    std::string m_strPath;
+    bool m_bMounted = false;
+};

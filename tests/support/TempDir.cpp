@@ -17,7 +17,6 @@ CTempDir::CTempDir()
 CTempDir::~CTempDir()
 {
     std::error_code ec;
-    std::filesystem::permissions(m_strPath, std::filesystem::perms::owner_all, ec);
     std::filesystem::remove_all(m_strPath, ec);
 }
 
@@ -38,6 +37,6 @@ std::vector<unsigned char> ReadBytes(const std::string& strPath)
 
 void WriteBytes(const std::string& strPath, const std::vector<unsigned char>& bytes)
 {
-    std::ofstream out(strPath, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(strPath, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                   static_cast<std::streamsize>(bytes.size()));
 }

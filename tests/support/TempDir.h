@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+using Bytes = std::vector<unsigned char>;
+
 // A fresh directory under the system's temporary folder, removed with its
 // contents when the object goes.
 class CTempDir {
@@ -14,8 +16,7 @@ public:
 
     const std::string& Path() const { return m_strPath; }
     std::string operator/(const std::string& strName) const { return m_strPath + "/" + strName; }
-    // Names of the entries, sorted.
-    std::vector<std::string> List() const;
+    std::vector<std::string> List() const; // entry names, sorted
 
 private:
     std::string m_strPath;

@@ -1,39 +1,24 @@
 #include "support/WavBuilder.h"
 
-CWavSpec CanonicalWav()
-{
-    return CWavSpec{};
-}
+#include "support/TempDir.h"
 
 unsigned char AudioByte(uint64_t k)
 {
     return static_cast<unsigned char>((k * 7 + k / 251) & 0xFF);
 }
 
-void PutU16(std::vector<unsigned char>& out, uint16_t v)
+void PutU32(Bytes& out, uint32_t v)
 {
-    out.push_back(static_cast<unsigned char>(v));
-    out.push_back(static_cast<unsigned char>(v >> 8));
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
-void PutU32(std::vector<unsigned char>& out, uint32_t v)
+uint32_t GetU32(const Bytes& in, size_t at)
 {
-    PutU16(out, static_cast<uint16_t>(v));
-    PutU16(out, static_cast<uint16_t>(v >> 16));
+    return in.at(at) | (in.at(at + 1) << 8) | (in.at(at + 2) << 16) | (static_cast<uint32_t>(in.at(at + 3)) << 24);
 }
 
-uint16_t GetU16(const std::vector<unsigned char>& in, size_t at)
-{
-    return static_cast<uint16_t>(in.at(at) | (in.at(at + 1) << 8));
-}
-
-uint32_t GetU32(const std::vector<unsigned char>& in, size_t at)
-{
-    return GetU16(in, at) | (static_cast<uint32_t>(GetU16(in, at + 2)) << 16);
-}
-
-void AppendChunk(std::vector<unsigned char>& out, const std::string& strId, const std::vector<unsigned char>& data,
-                 bool bPad)
+void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool bPad)
 {
     out.insert(out.end(), strId.begin(), strId.end());
     PutU32(out, static_cast<uint32_t>(data.size()));
@@ -42,36 +27,51 @@ void AppendChunk(std::vector<unsigned char>& out, const std::string& strId, cons
         out.push_back(0);
 }
 
-std::vector<unsigned char> BuildWav(const CWavSpec& spec)
+Bytes BuildWav(const CWavLayout& wav)
 {
-    std::vector<unsigned char> fmt;
-    PutU16(fmt, spec.formatTag);
-    PutU16(fmt, spec.channels);
-    PutU32(fmt, spec.samplesPerSec);
-    PutU32(fmt, spec.avgBytesPerSec);
-    PutU16(fmt, spec.blockAlign);
-    PutU16(fmt, spec.bitsPerSample);
-    if (spec.bWriteExtraSize) {
-        PutU16(fmt, static_cast<uint16_t>(spec.formatExtra.size()));
-        fmt.insert(fmt.end(), spec.formatExtra.begin(), spec.formatExtra.end());
+    Bytes fmt;
+    PutU32(fmt, wav.formatTag | (uint32_t{wav.channels} << 16));
+    PutU32(fmt, wav.samplesPerSec);
+    PutU32(fmt, wav.avgBytesPerSec);
+    PutU32(fmt, wav.blockAlign | (uint32_t{wav.bitsPerSample} << 16));
+    if (wav.bExtraSizeField) {
+        fmt.push_back(static_cast<unsigned char>(wav.formatExtra.size()));
+        fmt.push_back(static_cast<unsigned char>(wav.formatExtra.size() >> 8));
+        fmt.insert(fmt.end(), wav.formatExtra.begin(), wav.formatExtra.end());
     }
-
-    std::vector<unsigned char> body;
-    body.insert(body.end(), {'W', 'A', 'V', 'E'});
-    AppendChunk(body, "fmt ", fmt);
-    if (spec.bWriteFact)
-        AppendChunk(body, "fact", spec.factData);
-    for (const auto& [id, data] : spec.chunksBeforeData)
-        AppendChunk(body, id, data);
-    body.insert(body.end(), {'d', 'a', 't', 'a'});
-    PutU32(body, spec.bOverrideDataSize ? spec.dataSizeField : spec.dataBytes);
-    const size_t nAudioStart = body.size();
-    body.resize(nAudioStart + spec.dataBytes);
-    for (uint64_t k = 0; k < spec.dataBytes; ++k)
-        body[nAudioStart + k] = AudioByte(k);
-
-    std::vector<unsigned char> out{'R', 'I', 'F', 'F'};
-    PutU32(out, static_cast<uint32_t>(body.size()));
-    out.insert(out.end(), body.begin(), body.end());
+    Bytes out{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    AppendChunk(out, "fmt ", fmt);
+    if (wav.bFact)
+        AppendChunk(out, "fact", wav.factData);
+    for (const auto& [id, data] : wav.chunksBeforeData)
+        AppendChunk(out, id, data);
+    out.insert(out.end(), {'d', 'a', 't', 'a'});
+    PutU32(out, wav.dataSizeField >= 0 ? static_cast<uint32_t>(wav.dataSizeField) : wav.dataBytes);
+    for (uint64_t k = 0; k < wav.dataBytes; ++k)
+        out.push_back(AudioByte(k));
+    const auto nRiff = static_cast<uint32_t>(out.size() - 8);
+    for (int i = 0; i < 4; ++i)
+        out[4 + static_cast<size_t>(i)] = static_cast<unsigned char>(nRiff >> (8 * i));
     return out;
+}
+
+CWrittenWav ReadWrittenWav(const std::string& strPath, size_t nHeader)
+{
+    const Bytes bytes = ReadBytes(strPath);
+    CWrittenWav w;
+    if (bytes.size() < nHeader)
+        return w;
+    w.nRiffSize = GetU32(bytes, 4);
+    w.nFormatSize = GetU32(bytes, 16);
+    w.nDataSize = GetU32(bytes, nHeader - 4);
+    w.audio.assign(bytes.begin() + static_cast<long>(nHeader), bytes.end());
+    return w;
+}
+
+bool CWrittenWav::IsSourceAudioFrom(uint64_t nFrom) const
+{
+    for (size_t k = 0; k < audio.size(); ++k)
+        if (audio[k] != AudioByte(nFrom + k))
+            return false;
+    return true;
 }

@@ -2,42 +2,38 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
-// Builds WAV files in memory, field by field, so tests can reach any case:
-// other chunks before the data, a fact chunk, extra format bytes, sizes that lie.
-struct CWavSpec {
-    uint16_t formatTag = 1;
-    uint16_t channels = 2;
-    uint32_t samplesPerSec = 44100;
-    uint32_t avgBytesPerSec = 176400;
-    uint16_t blockAlign = 4;
-    uint16_t bitsPerSample = 16;
-    // For formats other than PCM: write the extraSize field and these bytes.
-    bool bWriteExtraSize = false;
-    std::vector<unsigned char> formatExtra;
-    bool bWriteFact = false;
-    std::vector<unsigned char> factData;
-    // Chunks placed between the format chunk and the data chunk.
-    std::vector<std::pair<std::string, std::vector<unsigned char>>> chunksBeforeData;
+using Bytes = std::vector<unsigned char>;
+
+// A WAV file to build in memory, field by field, so a test can reach any case.
+// The default is the 10-second 16-bit stereo 44100 Hz file with a 44-byte header.
+struct CWavLayout {
+    uint16_t formatTag = 1, channels = 2;
+    uint32_t samplesPerSec = 44100, avgBytesPerSec = 176400;
+    uint16_t blockAlign = 4, bitsPerSample = 16;
+    bool bExtraSizeField = false; // write extraSize and formatExtra (formats other than PCM)
+    Bytes formatExtra;
+    bool bFact = false;
+    Bytes factData;
+    std::vector<std::pair<std::string, Bytes>> chunksBeforeData;
     uint32_t dataBytes = 1764000;
-    // When set, written into the data chunk's size field instead of dataBytes.
-    bool bOverrideDataSize = false;
-    uint32_t dataSizeField = 0;
+    int64_t dataSizeField = -1; // written instead of dataBytes when not -1
 };
 
-// The 10-second 16-bit stereo 44100 Hz file with its 44-byte header.
-CWavSpec CanonicalWav();
-
-// The whole file. Audio byte k holds (k * 7 + k / 251) & 0xFF, so any cut
-// shows where it came from.
-std::vector<unsigned char> BuildWav(const CWavSpec& spec);
+// Audio byte k of every built file: any cut shows where it came from.
 unsigned char AudioByte(uint64_t k);
+Bytes BuildWav(const CWavLayout& wav);
+// Appends id, size, contents and, unless bPad is false, a pad byte after an odd size.
+void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool bPad = true);
+void PutU32(Bytes& out, uint32_t v);
+uint32_t GetU32(const Bytes& in, size_t at);
 
-// Appends a chunk: id, little-endian size, contents and a pad byte after an odd size.
-void AppendChunk(std::vector<unsigned char>& out, const std::string& strId, const std::vector<unsigned char>& data,
-                 bool bPad = true);
-void PutU16(std::vector<unsigned char>& out, uint16_t v);
-void PutU32(std::vector<unsigned char>& out, uint32_t v);
-uint16_t GetU16(const std::vector<unsigned char>& in, size_t at);
-uint32_t GetU32(const std::vector<unsigned char>& in, size_t at);
+// A written file read back: the header of nHeader bytes, the data chunk last.
+struct CWrittenWav {
+    uint32_t nRiffSize = 0, nFormatSize = 0, nDataSize = 0;
+    Bytes audio;
+    bool IsSourceAudioFrom(uint64_t nFrom) const; // audio == source bytes [nFrom, ...)
+};
+CWrittenWav ReadWrittenWav(const std::string& strPath, size_t nHeader = 44);

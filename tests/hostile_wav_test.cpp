@@ -1,0 +1,211 @@
+// Malformed WAV files, random cuts and failing disks: a status or a sane
+// result, never a crash or hang, outputs whose headers agree with their bytes
+// (and that an independent reader accepts), the source never touched. The
+// sanitizer run also caps single allocations (see scripts/test.sh).
+#include "audio/WaveFile.h"
+#include "support/FakeUi.h"
+#include "support/RunCommand.h"
+#include "support/TempDir.h"
+#include "support/WavBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+
+namespace {
+
+// Every chunk the reader looks at, and one it skips; the size fields are at
+// 4 (RIFF), 16 (fmt), 46 (fact), 58 (LIST) and 74 (data).
+Bytes Rich()
+{
+    return BuildWav(CWavLayout{.formatTag = 2, .bExtraSizeField = true, .formatExtra = {1, 2}, .bFact = true,
+                               .factData = {0x10, 0, 0, 0}, .chunksBeforeData = {{"LIST", {'I', 'N', 'F', 'O', 'd', 'a', 't', 'a'}}},
+                               .dataBytes = 3000});
+}
+
+std::vector<std::pair<std::string, Bytes>> MalformedCorpus()
+{
+    std::vector<std::pair<std::string, Bytes>> cases;
+    const Bytes rich = Rich();
+    for (size_t n : {0, 3, 4, 8, 11, 12, 15, 19, 20, 30, 37, 38, 40, 44, 47, 50, 54, 57, 62, 70, 73, 77, 78, 79, 81, 120})
+        cases.push_back({"Cut" + std::to_string(n), Bytes(rich.begin(), rich.begin() + static_cast<long>(n))});
+    for (size_t at : {4, 16, 46, 58, 74})
+        for (uint32_t v : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFF9u, 0xFFFFFFFFu}) {
+            Bytes b = rich;
+            for (int i = 0; i < 4; ++i)
+                b[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
+            cases.push_back({"Size" + std::to_string(at) + "_" + std::to_string(v), b});
+        }
+    Bytes b = rich;
+    b[36] = b[37] = 0xFF; // extraSize claiming more than its chunk
+    std::copy_n("AVI ", 4, b.begin() + 8); // a RIFF that is not WAVE
+    cases.push_back({"NotWaveHugeExtra", b});
+    b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    for (int i = 0; i < 5000; ++i)
+        AppendChunk(b, "tiny", {static_cast<unsigned char>(i)}, i % 2 == 0);
+    cases.push_back({"ManyTinyChunks", b});
+    cases.push_back({"RunOfFF", Bytes(4096, 0xFF)});
+    std::mt19937 rng(20261206);
+    for (size_t n = 1; n <= 200; n += 9) {
+        Bytes r(n);
+        for (auto& c : r)
+            c = static_cast<unsigned char>(rng());
+        std::copy_n("RIFF", std::min<size_t>(n, 4), r.begin());
+        cases.push_back({"Random" + std::to_string(n), r});
+    }
+    return cases;
+}
+
+class MalformedWav : public ::testing::TestWithParam<std::pair<std::string, Bytes>> {};
+
+} // namespace
+
+TEST_P(MalformedWav, GetsAStatusOrASaneResult)
+{
+    const auto tStart = std::chrono::steady_clock::now();
+    CTempDir dir;
+    WriteBytes(dir / "in.wav", GetParam().second);
+    CFakeUi ui;
+    CWaveFile file(dir / "in.wav", nullptr, ui);
+    if (file.GetError() == 0) {
+        file.ShowFileInformation();
+        EXPECT_EQ(file.SaveSelection(dir / "a.wav", 0, 1, 1), 0);
+        EXPECT_EQ(file.SaveSelection(dir / "b.wav", 3, 0, 300), 0);
+        file.SetOverlapTime(1);
+        ui.shredAnswer = {true, 3, dir / "part"};
+        EXPECT_EQ(file.ShredEqually(), 0);
+        const CFormatRecord& fmt = file.GetFormat();
+        const size_t nHeader = 12 + (fmt.extraSize ? 26 : 24) + (file.GetFormatExtra() ? fmt.extraSize : 0) +
+                               (file.GetFactData() ? 8 + file.GetFactHeader().size : 0) + 8;
+        for (const char* pName : {"a.wav", "b.wav", "PART-1.wav", "PART-2.wav", "PART-3.wav"}) {
+            const Bytes out = ReadBytes(dir / pName);
+            ASSERT_GE(out.size(), nHeader) << pName;
+            EXPECT_EQ(GetU32(out, 4), out.size() - 8) << pName;
+            EXPECT_EQ(GetU32(out, nHeader - 4), out.size() - nHeader) << pName;
+            EXPECT_EQ((out.size() - nHeader) % fmt.blockAlign, 0u) << pName;
+        }
+    }
+    EXPECT_EQ(ReadBytes(dir / "in.wav"), GetParam().second);
+    EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::seconds(5));
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, MalformedWav, ::testing::ValuesIn(MalformedCorpus()),
+                         [](const auto& tp) { return tp.param.first; });
+
+class RandomCuts : public ::testing::TestWithParam<unsigned> {};
+
+// Random formats, selections and splits; aims at the source under other
+// names. The source keeps its bytes and modification time; sox reads every
+// output with the sample count the header gives.
+TEST_P(RandomCuts, NeverTouchTheSourceAndMakeReadableFiles)
+{
+    std::mt19937 rng(GetParam());
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const auto nChannels = static_cast<uint16_t>(pick(1, 4));
+    const auto nBytes = static_cast<uint16_t>(pick(1, 3));
+    const auto nRate = static_cast<uint32_t>(pick(2000, 9000));
+    CTempDir dir;
+    const std::string strSource = dir / "src.wav";
+    WriteBytes(strSource, BuildWav(CWavLayout{.channels = nChannels, .samplesPerSec = nRate,
+                                               .avgBytesPerSec = nRate * nChannels * nBytes,
+                                               .blockAlign = static_cast<uint16_t>(nChannels * nBytes),
+                                               .bitsPerSample = static_cast<uint16_t>(8 * nBytes),
+                                               .chunksBeforeData = {{"LIST", Bytes(static_cast<size_t>(pick(0, 2000)), 'd')}},
+                                               .dataBytes = static_cast<uint32_t>(pick(0, 300000))}));
+    std::filesystem::create_directory(dir / "sub");
+    std::filesystem::create_hard_link(strSource, dir / "SRC-1.wav");
+    struct stat before {}, after {};
+    ::stat(strSource.c_str(), &before);
+    const Bytes bytes = ReadBytes(strSource);
+    CFakeUi ui;
+    {
+        CWaveFile file(strSource, nullptr, ui);
+        ASSERT_EQ(file.GetError(), 0);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(file.SaveSelection(dir / ("sel" + std::to_string(k) + ".wav"), pick(-2, 60), pick(-2, 60), pick(1, 3)), 0);
+        EXPECT_EQ(file.SaveSelection(dir / "SRC-1.wav", 0, 2, 1), 103);
+        file.SetOverlapTime(pick(0, 5));
+        ui.shredAnswer = {true, pick(2, 5), dir / "frag"};
+        EXPECT_EQ(file.ShredEqually(), 0);
+        ui.shredAnswer = {true, 2, dir / "sub/../src"}; // SRC-1.wav is the source
+        EXPECT_EQ(file.ShredEqually(), 103);
+    }
+    ::stat(strSource.c_str(), &after);
+    EXPECT_EQ(ReadBytes(strSource), bytes);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+    EXPECT_EQ(before.st_mtim.tv_sec, after.st_mtim.tv_sec);
+    if (!HaveProgram("sox"))
+        return;
+    for (const std::string& strName : dir.List()) {
+        if (strName == "sub" || strName == "SRC-1.wav" || strName == "src.wav")
+            continue;
+        const CCommandResult r = RunCommand({"sox", "--i", "-s", dir / strName});
+        EXPECT_EQ(r.nExit, 0) << strName << r.strErr;
+        EXPECT_EQ(r.strOut, std::to_string(ReadWrittenWav(dir / strName).nDataSize / (nChannels * nBytes)) + "\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomCuts, ::testing::Range(1u, 13u));
+
+namespace {
+
+struct FailingDisk : ::testing::Test {
+    void SetUp() override
+    {
+        WriteBytes(dir / "in.wav", source);
+        pFile = std::make_unique<CWaveFile>(dir / "in.wav", nullptr, ui);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(ReadBytes(dir / "in.wav"), source);
+        EXPECT_EQ(ui.Log().back(), "deleted") << "the progress window must go";
+    }
+    CTempDir dir;
+    Bytes source = BuildWav({});
+    CFakeUi ui;
+    std::unique_ptr<CWaveFile> pFile;
+};
+
+} // namespace
+
+TEST_F(FailingDisk, FullDeviceIsAFileErrorWithTheSystemsText)
+{
+    try {
+        pFile->SaveSelection("/dev/full", 0, 10, 1);
+        FAIL() << "no error";
+    } catch (const CFileException& e) {
+        EXPECT_STREQ(e.what(), "No space left on device");
+    }
+    EXPECT_EQ(ui.Count("message Fragment Saved"), 0) << "a failure must not look like success";
+}
+
+TEST_F(FailingDisk, DiskFillingUpKeepsTheFragmentsWritten)
+{
+    CSmallDisk disk(dir / "disk", "size=1m");
+    if (!disk.Mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    pFile->SetOverlapTime(1);
+    ui.shredAnswer = {true, 3, dir / "disk/part"};
+    EXPECT_THROW(pFile->ShredEqually(), CFileException);
+    EXPECT_TRUE(ReadWrittenWav(dir / "disk/PART-1.wav").IsSourceAudioFrom(0));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"disk", "in.wav"}));
+}
+
+TEST_F(FailingDisk, ReadOnlyOrVanishingDestinationIsACreationFailure)
+{
+    CSmallDisk disk(dir / "ro", "ro,size=1m");
+    if (disk.Mounted()) {
+        EXPECT_EQ(pFile->SaveSelection(dir / "ro/out.wav", 0, 1, 1), 103);
+        ui.shredAnswer = {true, 2, dir / "ro/part"};
+        EXPECT_EQ(pFile->ShredEqually(), 103);
+    }
+    std::filesystem::create_directory(dir / "out");
+    ui.shredAnswer = {true, 4, dir / "out/part"};
+    ui.onStepGross = [this] { std::filesystem::remove_all(dir / "out"); };
+    EXPECT_EQ(pFile->ShredEqually(), 103);
+    EXPECT_EQ(ui.Count("step gross"), 1);
+    EXPECT_TRUE(ui.messages.empty());
+}

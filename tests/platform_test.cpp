@@ -1,0 +1,197 @@
+// The file object, the progress rules, the split's checks and fragment names.
+#include "audio/FragmentNames.h"
+#include "cli/TerminalProgress.h"
+#include "platform/File.h"
+#include "split/ShredChecks.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+
+TEST(File, ReadsWritesAndSeeksThroughItsBuffer)
+{
+    CTempDir dir;
+    Bytes content(700001);
+    for (size_t i = 0; i < content.size(); ++i)
+        content[i] = static_cast<unsigned char>(i * 13 + 1);
+    CFile out;
+    ASSERT_TRUE(out.Open(dir / "f.wav", CFile::EMode::Create));
+    out.Write(content.data(), 5);
+    out.Write(content.data() + 5, 700000 - 4);
+    out.Seek(0, CFile::EFrom::Begin);
+    out.Write("RIFF", 4);
+    out.Close();
+    std::copy_n("RIFF", 4, content.begin());
+    EXPECT_EQ(ReadBytes(dir / "f.wav"), content);
+
+    CFile in;
+    ASSERT_TRUE(in.Open(dir / "f.wav", CFile::EMode::Read));
+    EXPECT_EQ(in.GetFileName(), "f.wav");
+    unsigned char b[4];
+    in.Seek(299998, CFile::EFrom::Begin);
+    ASSERT_EQ(in.Read(b, 4), 4u);
+    EXPECT_EQ(b[3], content[300001]);
+    EXPECT_THROW(in.Seek(-300003, CFile::EFrom::Current), CFileException);
+    in.Seek(699999, CFile::EFrom::Begin);
+    EXPECT_EQ(in.Read(b, 4), 2u);
+    EXPECT_EQ(in.Read(b, 4), 0u);
+}
+
+// Whatever the spelling, a file the program holds open cannot be created, and
+// keeps its bytes; a file being created cannot be opened again.
+TEST(File, HeldFilesAreNotShared)
+{
+    CTempDir dir;
+    WriteBytes(dir / "src.wav", Bytes(5000, 7));
+    std::filesystem::create_directory(dir / "sub");
+    std::filesystem::create_hard_link(dir / "src.wav", dir / "hard.wav");
+    std::filesystem::create_symlink(dir / "src.wav", dir / "soft.wav");
+    {
+        CFile source;
+        ASSERT_TRUE(source.Open(dir / "src.wav", CFile::EMode::Read));
+        for (const std::string& strPath : {dir / "src.wav", dir / "hard.wav", dir / "soft.wav", dir / "sub/../src.wav"}) {
+            CFile out;
+            EXPECT_FALSE(out.Open(strPath, CFile::EMode::Create)) << strPath;
+        }
+        CFile reader;
+        EXPECT_TRUE(reader.Open(dir / "hard.wav", CFile::EMode::Read)) << "readers share";
+    }
+    EXPECT_EQ(ReadBytes(dir / "src.wav"), Bytes(5000, 7));
+    CFile out, reader;
+    ASSERT_TRUE(out.Open(dir / "hard.wav", CFile::EMode::Create));
+    EXPECT_FALSE(reader.Open(dir / "src.wav", CFile::EMode::Read));
+    EXPECT_FALSE(reader.Open(dir / "no/such/dir.wav", CFile::EMode::Read));
+    EXPECT_EQ(reader.GetOpenError(), "No such file or directory");
+}
+
+TEST(ProgressState, FollowsTheProgressBarRules)
+{
+    CShredProgressState p;
+    p.SetTotalFiles(65536 + 5); // 16-bit gross range
+    EXPECT_EQ(p.GetGrossBar().GetMax(), 5);
+    p.SetFileBytes(0);
+    p.StepFile();
+    EXPECT_EQ(p.GetFileBar().GetPos(), 0) << "nothing moves before both totals";
+    p.SetFileBytes(25000);
+    p.SetFileBytes(90000); // the first nonzero one wins
+    for (int i = 0; i < 3; ++i)
+        p.StepFile();
+    EXPECT_EQ(p.GetFileBar().GetPos(), 0) << "30000 passed the maximum: start again";
+    p.StepFile();
+    EXPECT_EQ(p.GetFileBar().GetPos(), 10000);
+    p.ShowFileNames("song.wav", "SONG-3.wav");
+    p.ShowFileNumber(3);
+    EXPECT_EQ(p.GetLine1(), "Shreding song.wav to SONG-3.wav");
+    EXPECT_EQ(p.GetLine2(), "3 out of 65541 file(s)");
+}
+
+TEST(ProgressState, TerminalBarDrawsOnlyOnATerminal)
+{
+    std::FILE* pOut = std::tmpfile();
+    unsigned nDone = 0;
+    {
+        CTerminalProgress bar(pOut, nDone), silent(nullptr, nDone);
+        for (CTerminalProgress* p : {&bar, &silent}) {
+            p->SetTotalFiles(2);
+            p->SetFileBytes(20000);
+            p->StepFile();
+            p->StepGross();
+            p->ShowFileNumber(2);
+        }
+    }
+    std::string s(static_cast<size_t>(std::ftell(pOut)), '\0');
+    std::rewind(pOut);
+    EXPECT_EQ(std::fread(s.data(), 1, s.size(), pOut), s.size());
+    std::fclose(pOut);
+    EXPECT_NE(s.find("2 out of 2 file(s)  files [#####.....] file [###############...............]"), std::string::npos);
+    EXPECT_EQ(s.substr(s.size() - 4), "\r\033[K") << "the line is cleared";
+    EXPECT_EQ(nDone, 2u);
+}
+
+TEST(ShredChecks, FragmentCount)
+{
+    CWaveShredArgs a;
+    a.fmt.avgBytesPerSec = 176400;
+    a.dataHeader.size = 1764000;
+    const std::vector<std::pair<std::string, int>> cases{
+        {"", kCheckNoCount},       {"0", kCheckCountTooSmall}, {"1", kCheckCountTooSmall}, {"abc", kCheckCountTooSmall},
+        {"02", kCheckOk},          {"10", kCheckOk},           {"11", kCheckTooShort},     {"-1", kCheckTooManyFragments},
+        {"65535", kCheckTooManyFragments}, {"99999999999", kCheckTooManyFragments}};
+    for (const auto& [strText, nResult] : cases)
+        EXPECT_EQ(CheckWaveFragmentCount(strText, a).nResult, nResult) << strText;
+}
+
+TEST(ShredChecks, WaveEstimate)
+{
+    CWaveShredArgs a;
+    a.fmt.avgBytesPerSec = 176400;
+    a.fmt.blockAlign = 4;
+    a.dataHeader.size = 1764002;
+    const CEstimate e = EstimateWave(a, 2);
+    EXPECT_EQ(e.nFragmentSize, 882048u);
+    EXPECT_EQ(FormatEstimateLines("song.wav", 2, 1, e),
+              (std::array<std::string, 6>{
+                  "SONG.WAV will be split into 2 file(s). A predictive estimate is given below. However, if overlap "
+                  "time is set, then the fragment size and playtime may change.",
+                  "Source filename - SONG.WAV", "Number of fragments - 2", "Fragments' size - 882048 bytes",
+                  "Fragments' playtime - 5.00 Second(s)", "Overlaping time - 1 Second(s)"}));
+    a.fmt.extraSize = 2;
+    a.factHeader.size = 4;
+    EXPECT_EQ(EstimateWave(a, 2).nFragmentSize, 882064u);
+}
+
+namespace {
+
+struct CScriptedQuestions : IOverlapQuestions {
+    std::deque<bool> answers;
+    std::deque<uint32_t> customized;
+    std::vector<std::string> asked, informed;
+    bool AskChangeOverlap(const std::string& q) override
+    {
+        asked.push_back(q);
+        const bool b = answers.front();
+        answers.pop_front();
+        return b;
+    }
+    uint32_t CustomizeOverlap() override
+    {
+        const uint32_t n = customized.front();
+        customized.pop_front();
+        return n;
+    }
+    void Inform(const std::string& s) override { informed.push_back(s); }
+};
+
+} // namespace
+
+TEST(ShredChecks, OverlapAboveHalfAFragmentIsQuestioned)
+{
+    CScriptedQuestions q;
+    EXPECT_EQ(CheckOverlap(4, 9.6, q), 4u);
+    EXPECT_TRUE(q.asked.empty());
+    q.answers = {false};
+    EXPECT_EQ(CheckOverlap(5, 9.6, q), 5u);
+    EXPECT_EQ(q.asked, std::vector<std::string>{FormatOverlapQuestion(5, 9, 4)});
+    EXPECT_EQ(q.informed, std::vector<std::string>{"The fragments may not adhere to the estimate that will be shown."});
+    q.answers = {true, true};
+    q.customized = {6, 3};
+    EXPECT_EQ(CheckOverlap(5, 9.6, q), 3u);
+    EXPECT_EQ(q.asked.back(), FormatOverlapQuestion(6, 9, 4));
+}
+
+TEST(FragmentNames, UpperCaseTheFileNameOnly)
+{
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases{
+        {"", "/data/Music/song.wav", "/data/Music/SONG-2.wav"},
+        {"/tmp/out/part", "/x/y.wav", "/tmp/out/PART-2.wav"},
+        {"", "/m/a.wav.wav", "/m/A-2.wav"},
+        {"", "/m/x.wav files/s.wav", "/m/x.wav files/S-2.wav"},
+        {"rel/take.Wav", "/x/y.wav", "rel/TAKE-2.wav"},
+        {"", "/m/\xc3\xa9t\xc3\xa9\xff.wav", "/m/\xc3\x89T\xc3\x89\xff-2.wav"}};
+    std::setlocale(LC_CTYPE, "C.UTF-8");
+    for (const auto& [strBase, strSource, strExpected] : cases)
+        EXPECT_EQ(FragmentPath(FragmentBase(strBase, strSource, ".WAV"), 2, ".wav"), strExpected);
+    EXPECT_EQ(FragmentPath(FragmentBase("", "/Music/Live.mp3", ".MP3"), 1, ".mp3"), "/Music/LIVE-1.mp3");
+}
