@@ -1,0 +1,89 @@
+#include "platform/QtMessageBoxes.h"
+#include "platform/QtWindow.h"
+#include "split/ShredProgressDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+QWidget* ByControlId(QWidget& root, int nId)
+{
+    for (QWidget* w : root.findChildren<QWidget*>())
+        if (w->property("controlId").toInt() == nId)
+            return w;
+    return nullptr;
+}
+
+struct CPaintCounter : QObject {
+    int nPaints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        nPaints += e->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST(ProgressWindow, ShowsItsStateWithoutCloseBox)
+{
+    CShredProgressDlg dlg(nullptr);
+    EXPECT_TRUE(dlg.isVisible() && !dlg.isModal());
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Shreding... "));
+    EXPECT_FALSE(dlg.windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint));
+    QStringList titles;
+    for (QGroupBox* box : dlg.findChildren<QGroupBox*>())
+        titles << box->title();
+    EXPECT_TRUE(titles.contains(QStringLiteral("Gross progress")) && titles.contains(QStringLiteral("File progress")));
+    dlg.SetTotalFiles(4);
+    dlg.SetFileBytes(100000);
+    dlg.ShowFileNames("a.wav", "A-2.wav");
+    dlg.ShowFileNumber(2);
+    dlg.StepGross();
+    EXPECT_EQ(qobject_cast<QProgressBar*>(ByControlId(dlg, 1027))->value(), CShredProgressDlg::kBarScale / 4);
+    EXPECT_EQ(qobject_cast<QLabel*>(ByControlId(dlg, 1010))->text(), QStringLiteral("Shreding a.wav to A-2.wav"));
+    EXPECT_EQ(qobject_cast<QLabel*>(ByControlId(dlg, 1011))->text(), QStringLiteral("2 out of 4 file(s)"));
+
+    // The writers hold the thread while they copy: the bar must paint anyway.
+    CPaintCounter counter;
+    QProgressBar* pFileBar = qobject_cast<QProgressBar*>(ByControlId(dlg, 1028));
+    pFileBar->installEventFilter(&counter);
+    for (int i = 0; i < 5; ++i)
+        dlg.StepFile(); // no event loop runs in between
+    EXPECT_GE(counter.nPaints, 4);
+    EXPECT_EQ(pFileBar->value(), CShredProgressDlg::kBarScale / 2);
+    dlg.DestroyWindow();
+    EXPECT_FALSE(dlg.isVisible());
+}
+
+TEST(QtMessageBoxes, ShowTheTextAndReturnTheButtonPressed)
+{
+    QWidget owner;
+    CQtWnd wnd(&owner);
+    CQtMessageBoxes boxes;
+    const std::vector<std::tuple<EMsgIcon, EMsgButtons, QMessageBox::StandardButton, EMsgAnswer>> cases{
+        {EMsgIcon::Question, EMsgButtons::YesNo, QMessageBox::Yes, EMsgAnswer::Yes},
+        {EMsgIcon::Question, EMsgButtons::YesNo, QMessageBox::No, EMsgAnswer::No},
+        {EMsgIcon::Stop, EMsgButtons::Ok, QMessageBox::Ok, EMsgAnswer::Ok}};
+    for (const auto& [icon, buttons, press, answer] : cases) {
+        QMessageBox* pSeen = nullptr;
+        QString strTitle;
+        QTimer::singleShot(0, [&, press = press] {
+            pSeen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            strTitle = pSeen->windowTitle();
+            EXPECT_EQ(pSeen->parentWidget(), &owner);
+            EXPECT_EQ(pSeen->text(), QStringLiteral("Keep it?"));
+            pSeen->button(press)->click();
+        });
+        EXPECT_EQ(boxes.MessageBox(&wnd, "Keep it?", "Confirm", icon, buttons), answer);
+        EXPECT_EQ(strTitle, QStringLiteral("Confirm"));
+    }
+}
