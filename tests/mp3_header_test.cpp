@@ -4,140 +4,81 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 namespace {
 
-// The published bitrate tables in kbit/s for indexes 1 to 14: ISO/IEC 11172-3
-// for MPEG-1, ISO/IEC 13818-3 for the lower sampling rates (also MPEG-2.5).
+// The published tables, ISO/IEC 11172-3 for MPEG-1 and 13818-3 for the lower
+// sampling rates (MPEG-2.5 too): kbit/s for bitrate indexes 1 to 14.
 using Row = std::array<unsigned, 14>;
-constexpr Row kIso1Layer1{32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448};
-constexpr Row kIso1Layer2{32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
-constexpr Row kIso1Layer3{32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-constexpr Row kIso2Layer1{32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256};
-constexpr Row kIso2Layer23{8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-constexpr Row kNone{};
+constexpr Row k1Layer1{32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448};
+constexpr Row k1Layer2{32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384};
+constexpr Row k1Layer3{32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+constexpr Row k2Layer1{32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256};
+constexpr Row k2Layer23{8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
 
-struct SBitrateCase {
-    unsigned version;
-    unsigned layer;
-    Row kbps; // all 0 for a reserved version or layer
-};
-
-class BitrateTable : public testing::TestWithParam<SBitrateCase> {};
-
-TEST_P(BitrateTable, EveryIndexMatchesThePublishedTable)
-{
-    const SBitrateCase& c = GetParam();
-    for (unsigned index = 0; index < 16; ++index) {
-        CFrameSpec spec;
-        spec.version = c.version;
-        spec.layer = c.layer;
-        spec.bitrateIndex = index;
-        const unsigned nExpected = index == 0 || index == 15 ? 0 : c.kbps[index - 1] * 1000;
-        EXPECT_EQ(mp3::Bitrate(PackedHeader(spec)), nExpected) << "index " << index;
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(AllVersionsAndLayers, BitrateTable,
-                         testing::Values(SBitrateCase{3, 3, kIso1Layer1}, SBitrateCase{3, 2, kIso1Layer2},
-                                         SBitrateCase{3, 1, kIso1Layer3}, SBitrateCase{2, 3, kIso2Layer1},
-                                         SBitrateCase{2, 2, kIso2Layer23}, SBitrateCase{2, 1, kIso2Layer23},
-                                         SBitrateCase{0, 3, kIso2Layer1}, SBitrateCase{0, 2, kIso2Layer23},
-                                         SBitrateCase{0, 1, kIso2Layer23}, SBitrateCase{1, 3, kNone},
-                                         SBitrateCase{1, 2, kNone}, SBitrateCase{1, 1, kNone},
-                                         SBitrateCase{3, 0, kNone}, SBitrateCase{2, 0, kNone},
-                                         SBitrateCase{0, 0, kNone}, SBitrateCase{1, 0, kNone}));
-
-struct SRateCase {
-    unsigned version;
-    std::array<unsigned, 4> hz; // for sampling indexes 0 to 3
-};
-
-class SamplingRateTable : public testing::TestWithParam<SRateCase> {};
-
-TEST_P(SamplingRateTable, EveryIndexMatchesThePublishedTable)
-{
-    for (unsigned index = 0; index < 4; ++index)
-        for (unsigned layer = 0; layer < 4; ++layer) {
-            CFrameSpec spec;
-            spec.version = GetParam().version;
-            spec.layer = layer;
-            spec.samplingIndex = index;
-            EXPECT_EQ(mp3::SamplingRate(PackedHeader(spec)), GetParam().hz[index]) << "index " << index;
-        }
-}
-
-INSTANTIATE_TEST_SUITE_P(AllVersions, SamplingRateTable,
-                         testing::Values(SRateCase{3, {44100, 48000, 32000, 0}}, SRateCase{2, {22050, 24000, 16000, 0}},
-                                         SRateCase{0, {11025, 12000, 8000, 0}}, SRateCase{1, {0, 0, 0, 0}}));
-
-struct SLengthCase {
+struct SVersionCase {
     const char* name;
-    CFrameSpec spec;
-    uint32_t nLength;
-    uint32_t nSamples;
+    unsigned version;
+    std::array<unsigned, 3> hz; // sampling indexes 0 to 2; 3 is reserved
+    std::array<Row, 4> kbps;    // by layer field: reserved, III, II, I
 };
 
-class FrameLength : public testing::TestWithParam<SLengthCase> {};
+class Mp3HeaderTables : public testing::TestWithParam<SVersionCase> {};
 
-TEST_P(FrameLength, FollowsTheLayersFormula)
+TEST_P(Mp3HeaderTables, EveryLayerAndIndexMatchesThePublishedTables)
 {
-    EXPECT_EQ(mp3::FrameLength(PackedHeader(GetParam().spec)), GetParam().nLength);
-    EXPECT_EQ(mp3::SamplesPerFrame(PackedHeader(GetParam().spec)), GetParam().nSamples);
+    const SVersionCase& c = GetParam();
+    for (unsigned layer = 0; layer < 4; ++layer)
+        for (unsigned b = 0; b < 16; ++b)
+            for (unsigned s = 0; s < 4; ++s) {
+                const uint32_t dw = PackedAt(HeaderBytes({c.version, layer, b, s}));
+                EXPECT_EQ(mp3::Bitrate(dw), b == 0 || b == 15 ? 0 : 1000 * c.kbps[layer][b - 1]) << layer << "/" << b;
+                EXPECT_EQ(mp3::SamplingRate(dw), s == 3 ? 0 : c.hz[s]) << s;
+            }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Examples, FrameLength,
-    testing::Values(SLengthCase{"Mpeg1Layer3At128k", {3, 1, 9, 0, 0}, 417, 1152},
-                    SLengthCase{"Mpeg1Layer3At128kPadded", {3, 1, 9, 0, 1}, 418, 1152},
-                    SLengthCase{"Mpeg25Layer3At8kAnd8000Hz", {0, 1, 1, 2, 0}, 72, 576},
-                    SLengthCase{"Mpeg2Layer2At160kAnd24000Hz", {2, 2, 14, 1, 0}, 960, 1152},
-                    SLengthCase{"Mpeg1Layer1At32kAnd48000HzPadded", {3, 3, 1, 1, 1}, 36, 384},
-                    SLengthCase{"Mpeg2Layer1At256kAnd16000Hz", {2, 3, 14, 2, 0}, 768, 384},
-                    SLengthCase{"Mpeg2Layer3At8kAnd16000Hz", {2, 1, 1, 2, 0}, 36, 576},
-                    SLengthCase{"ReservedSamplingRate", {3, 1, 9, 3, 0}, 0, 1152},
-                    SLengthCase{"ReservedLayer", {3, 0, 9, 0, 0}, 0, 0}),
-    ByName());
+    Versions, Mp3HeaderTables,
+    testing::Values(SVersionCase{"Mpeg1", 3, {44100, 48000, 32000}, {Row{}, k1Layer3, k1Layer2, k1Layer1}},
+                    SVersionCase{"Mpeg2", 2, {22050, 24000, 16000}, {Row{}, k2Layer23, k2Layer23, k2Layer1}},
+                    SVersionCase{"Mpeg25", 0, {11025, 12000, 8000}, {Row{}, k2Layer23, k2Layer23, k2Layer1}},
+                    SVersionCase{"Reserved", 1, {0, 0, 0}, {}}),
+    ByName);
 
-struct SInfoCase {
-    const char* name;
-    unsigned version, channelMode;
-    bool bCrc;
-    const char* tag; // "Xing", "Info", "VBRI", or "" for an audio frame
-};
-
-class InfoFrame : public testing::TestWithParam<SInfoCase> {};
-
-// The tag stands behind the side information: at 36 for MPEG-1 stereo, 21 for
-// MPEG-1 mono and MPEG-2 stereo, 13 for MPEG-2 mono, 2 more behind a CRC;
-// "VBRI" always at 36.
-TEST_P(InfoFrame, IsFoundWhereTheLayoutPutsIt)
+TEST(Mp3Header, FrameLengthFollowsTheLayersFormula)
 {
-    const SInfoCase& c = GetParam();
-    CFrameSpec spec;
-    spec.version = c.version;
-    spec.channelMode = c.channelMode;
-    spec.bCrc = c.bCrc;
-    const std::string strTag = c.tag;
-    const Bytes frame = strTag == "VBRI" ? VbriFrame(spec, 417, 100, 41800)
-                        : strTag.empty() ? Frame(spec, 417)
-                                         : XingFrame(spec, 417, strTag, 100, 41800);
-    const auto info = mp3::ParseInfoFrame(PackedHeader(spec), frame.data(), mp3::kInfoFrameProbe);
-    ASSERT_EQ(info.has_value(), !strTag.empty());
-    if (info) {
-        EXPECT_EQ(info->frames, 100u);
-        EXPECT_EQ(info->bytes, 41800u);
+    const std::tuple<CFrameLayout, uint32_t, uint32_t> cases[] = {
+        {{3, 1, 9, 0, 0}, 417, 1152},  // MPEG-1 Layer III, 128 kbit/s, 44100 Hz
+        {{3, 1, 9, 0, 1}, 418, 1152},  // padded
+        {{0, 1, 1, 2, 0}, 72, 576},    // MPEG-2.5 Layer III, 8 kbit/s, 8000 Hz
+        {{2, 2, 14, 1, 0}, 960, 1152}, // MPEG-2 Layer II, 160 kbit/s, 24000 Hz
+        {{3, 3, 1, 1, 1}, 36, 384},    // MPEG-1 Layer I, 32 kbit/s, 48000 Hz, padded by 4 bytes
+        {{3, 1, 9, 3, 0}, 0, 1152},    // reserved sampling rate
+        {{3, 0, 9, 0, 0}, 0, 0}};      // reserved layer
+    for (const auto& [frame, nLength, nSamples] : cases) {
+        EXPECT_EQ(mp3::FrameLength(PackedAt(HeaderBytes(frame))), nLength);
+        EXPECT_EQ(mp3::SamplesPerFrame(PackedAt(HeaderBytes(frame))), nSamples) << nLength;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, InfoFrame,
-                         testing::Values(SInfoCase{"XingMpeg1Stereo", 3, 0, false, "Xing"},
-                                         SInfoCase{"InfoMpeg1Mono", 3, 3, false, "Info"},
-                                         SInfoCase{"XingMpeg2Stereo", 2, 1, false, "Xing"},
-                                         SInfoCase{"XingMpeg25Mono", 0, 3, false, "Xing"},
-                                         SInfoCase{"XingAfterCrc", 3, 0, true, "Xing"},
-                                         SInfoCase{"Vbri", 3, 0, false, "VBRI"},
-                                         SInfoCase{"AudioFrame", 3, 0, false, ""}),
-                         ByName());
+// "Xing" and "Info" stand behind the side information, "VBRI" 32 bytes behind the header.
+TEST(Mp3Header, InformationFrameIsFoundOnlyWhereTheLayoutPutsIt)
+{
+    const std::tuple<CFrameLayout, const char*, size_t, bool> cases[] = {
+        {{}, "Xing", 36, true},                       // MPEG-1 stereo
+        {{3, 1, 9, 0, 0, 3}, "Info", 21, true},       // MPEG-1 mono
+        {{2, 1, 9, 0, 0, 1}, "Xing", 21, true},       // MPEG-2 stereo
+        {{0, 1, 9, 0, 0, 3}, "Xing", 13, true},       // MPEG-2.5 mono
+        {{3, 1, 9, 0, 0, 0, true}, "Xing", 38, true}, // behind a CRC
+        {{}, "VBRI", 36, true},
+        {{}, "Xing", 21, false}}; // at the mono offset of a stereo frame
+    for (const auto& [layout, tag, nAt, bFound] : cases) {
+        const Bytes frame = InfoFrame(layout, 417, tag, 100, 41800, nAt);
+        const auto info = mp3::ParseInfoFrame(PackedAt(frame), frame.data(), mp3::kInfoFrameProbe);
+        EXPECT_EQ(info.has_value(), bFound) << tag << " at " << nAt;
+        EXPECT_TRUE(!info || (info->frames == 100u && info->bytes == 41800u));
+    }
+}
 
 } // namespace

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,59 +8,87 @@
 
 using Bytes = std::vector<unsigned char>;
 
-// The fields of an MPEG audio frame header, as raw field values.
-struct CFrameSpec {
-    unsigned version = 3;       // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5, 1 reserved
-    unsigned layer = 1;         // 1 Layer III, 2 Layer II, 3 Layer I, 0 reserved
-    unsigned bitrateIndex = 9;  // 128 kbit/s for MPEG-1 Layer III
-    unsigned samplingIndex = 0; // 44100 Hz for MPEG-1
-    unsigned padding = 0;
-    unsigned channelMode = 0; // 3 is mono
-    bool bCrc = false;
-    bool bCopyright = false;
-    bool bOriginal = false;
-};
-
-// MPEG-1 Layer III, 128 kbit/s, 44100 Hz: frames of 417 bytes.
-inline CFrameSpec Mpeg1Layer3At128k()
+template <typename T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
 {
-    return CFrameSpec{};
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
-Bytes HeaderBytes(const CFrameSpec& spec);
-// The header packed as the reader holds it: first byte lowest.
-uint32_t PackedHeader(const CFrameSpec& spec);
+inline Bytes BigEndian(uint32_t v)
+{
+    return {static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
+            static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+}
 
-// A frame of nLength bytes: the header, then bytes below 0x80 that no search
-// can take for a sync.
-Bytes Frame(const CFrameSpec& spec, size_t nLength);
-// nFrames frames one after the other; the filler of the whole stream follows
-// one pattern, so any cut shows where it came from.
-Bytes Stream(const CFrameSpec& spec, size_t nFrameLength, size_t nFrames);
-// nLength bytes without any 0xFF.
-Bytes Filler(size_t nLength, unsigned char seed = 1);
-
-// An ID3v2 tag of the given major version with nContents bytes after its
-// header (the size field), and a footer when bFooter.
-Bytes Id3v2Tag(size_t nContents, unsigned nMajor = 3, bool bFooter = false);
-// A 128-byte ID3v1 tag; each text is cut to its field.
-Bytes Id3v1Tag(const std::string& strTitle, const std::string& strArtist = "", const std::string& strAlbum = "",
-               const std::string& strYear = "", const std::string& strComment = "", unsigned char genre = 0);
-
-// A Layer III frame of nLength bytes holding a "Xing" or "Info" tag (at the
-// side-information offset) with the counts given.
-Bytes XingFrame(const CFrameSpec& spec, size_t nLength, const std::string& strTag, std::optional<uint32_t> frames,
-                std::optional<uint32_t> bytes);
-// A frame of nLength bytes holding a "VBRI" tag 32 bytes after its header.
-Bytes VbriFrame(const CFrameSpec& spec, size_t nLength, uint32_t nFrames, uint32_t nBytes);
-
-Bytes operator+(Bytes a, const Bytes& b);
-
-// Names parameterised cases after their name field.
-struct ByName {
-    template <typename P>
-    std::string operator()(const testing::TestParamInfo<P>& p) const
-    {
-        return p.param.name;
-    }
+// The raw fields of an MPEG audio frame header; the defaults make MPEG-1
+// Layer III at 128 kbit/s and 44100 Hz, frames of 417 bytes.
+struct CFrameLayout {
+    unsigned version = 3; // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5, 1 reserved
+    unsigned layer = 1;   // 1 Layer III, 2 Layer II, 3 Layer I, 0 reserved
+    unsigned bitrateIndex = 9, samplingIndex = 0, padding = 0, channelMode = 0; // channel mode 3: mono
+    bool bCrc = false;
 };
+
+inline Bytes HeaderBytes(const CFrameLayout& f)
+{
+    return BigEndian(0xFFE00000 | f.version << 19 | f.layer << 17 | (f.bCrc ? 0 : 1 << 16) | f.bitrateIndex << 12 |
+                     f.samplingIndex << 10 | f.padding << 9 | f.channelMode << 6);
+}
+
+// Four bytes from at, packed as the reader holds a header: first byte lowest.
+inline uint32_t PackedAt(const Bytes& b, size_t at = 0)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
+}
+
+// nLength bytes below 0x80, which no search can take for a sync.
+inline Bytes Filler(size_t nLength)
+{
+    Bytes out(nLength);
+    for (size_t k = 0; k < nLength; ++k)
+        out[k] = static_cast<unsigned char>((k * 7 + k / 127 + 1) & 0x7F);
+    return out;
+}
+
+// Frames laid over one filler, so that any cut shows where it came from.
+inline Bytes Stream(const CFrameLayout& f, size_t nFrameLength, size_t nFrames)
+{
+    Bytes out = Filler(nFrameLength * nFrames);
+    for (size_t i = 0; i < nFrames; ++i)
+        std::ranges::copy(HeaderBytes(f), out.begin() + static_cast<std::ptrdiff_t>(i * nFrameLength));
+    return out;
+}
+
+// An ID3v2 tag of nContents bytes of 0xFF (sync-like, as in cover pictures),
+// with a footer when bFooter. Its size is syncsafe: 7 bits a byte.
+inline Bytes Id3v2Tag(uint32_t nContents, unsigned char nMajor = 3, bool bFooter = false)
+{
+    const Bytes rest = Bytes{nMajor, 0, static_cast<unsigned char>(bFooter ? 0x10 : 0)} +
+                       BigEndian((nContents & 0x7F) | (nContents & 0x3F80) << 1 | (nContents & 0x1FC000) << 2);
+    return Bytes{'I', 'D', '3'} + rest + Bytes(nContents, 0xFF) + (bFooter ? Bytes{'3', 'D', 'I'} + rest : Bytes{});
+}
+
+// A 128-byte ID3v1 tag: the fields from the title on (30 bytes each, the year
+// 4), then the genre byte.
+inline Bytes Id3v1Tag(const std::string& strFields, unsigned char genre = 0)
+{
+    Bytes out = Bytes{'T', 'A', 'G'} + Bytes(strFields.begin(), strFields.end());
+    out.resize(127, 0);
+    return out + Bytes{genre};
+}
+
+// A frame of nLength bytes with an information tag at nAt: "Xing" or "Info"
+// with its flags and the counts given, or "VBRI" (version 1) with both.
+inline Bytes InfoFrame(const CFrameLayout& f, size_t nLength, const std::string& tag, std::optional<uint32_t> frames,
+                       std::optional<uint32_t> bytes, size_t nAt = 36)
+{
+    auto count = [](std::optional<uint32_t> v) { return v ? BigEndian(*v) : Bytes{}; };
+    const Bytes body = tag == "VBRI" ? Bytes{0, 1, 0, 0, 0, 0} + count(bytes) + count(frames)
+                                     : BigEndian((frames ? 1 : 0) | (bytes ? 2 : 0)) + count(frames) + count(bytes);
+    Bytes out = HeaderBytes(f) + Bytes(nAt - 4, 0) + Bytes(tag.begin(), tag.end()) + body;
+    out.resize(nLength, 0);
+    return out;
+}
+
+inline constexpr auto ByName = [](const auto& p) { return std::string(p.param.name); };

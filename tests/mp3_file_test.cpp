@@ -1,0 +1,196 @@
+#include "audio/Mp3File.h"
+#include "split/ShredChecks.h"
+#include "support/FakeUi.h"
+#include "support/Mp3Builder.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+// 417-byte frames at 16000 bytes a second; 208-byte ones; 384-byte ones at 16000.
+const CFrameLayout k128, k64{3, 1, 5}, k48000Hz{3, 1, 9, 1};
+const Bytes kTag = Id3v1Tag("Song"), k40 = Stream(k128, 417, 40), k600 = Stream(k128, 417, 600);
+// 100 frames at 128 kbit/s and 100 at 64: 62500 bytes, 200 × 1152 samples at 44100 Hz.
+const Bytes kVbr = Stream(k128, 417, 100) + Stream(k64, 208, 100);
+constexpr double kVbrSeconds = 200 * 1152 / 44100.0, kVbrRate = 62500 / kVbrSeconds;
+
+const auto Xing = [](std::optional<uint32_t> frames, std::optional<uint32_t> bytes, const char* tag = "Xing") {
+    return InfoFrame(k128, 417, tag, frames, bytes) + kVbr;
+};
+const auto Slice = [](const Bytes& b, size_t nFrom, size_t nTo) { return Bytes(b.begin() + nFrom, b.begin() + nTo); };
+
+struct SFolder {
+    CTempDir dir;
+    CFakeUi ui;
+};
+
+// The bytes written to a file in a folder of its own, then opened; Position(): where the reader left the source.
+struct COpened : SFolder, CMp3File {
+    explicit COpened(const Bytes& bytes, const char* name = "a.mp3")
+        : CMp3File((WriteBytes(dir / name, bytes), dir / name), nullptr, ui)
+    {
+    }
+    uint64_t Position() const { return m_file.GetPosition(); }
+};
+
+struct SOpenCase {
+    const char* name;
+    Bytes bytes;
+    uint64_t nAudioStart = 0, nFirstFrame = 0; // where the ID3v2 tags end; where the reader leaves the source
+    double dBytesPerSecond = 0, dDuration = 0; // no duration: status 109
+};
+
+class Mp3Open : public testing::TestWithParam<SOpenCase> {};
+
+TEST_P(Mp3Open, FindsTheAudioAndItsRate)
+{
+    const SOpenCase& c = GetParam();
+    COpened f(c.bytes);
+    if (c.dDuration == 0) {
+        EXPECT_EQ(f.ReportError(nullptr), kStatusInvalidMp3);
+        EXPECT_EQ(f.ui.messages.at(0).strText, "Invalid MP3 file !!!");
+        return;
+    }
+    ASSERT_EQ(f.GetError(), 0);
+    EXPECT_EQ(f.GetAudioStart(), c.nAudioStart);
+    EXPECT_EQ(f.Position(), c.nFirstFrame);
+    EXPECT_EQ(f.GetHeader(), PackedAt(HeaderBytes(k128))); // its own bitrate is what the information window shows
+    EXPECT_DOUBLE_EQ(f.GetBytesPerSecond(), c.dBytesPerSecond);
+    EXPECT_DOUBLE_EQ(f.GetDuration(), c.dDuration);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Mp3Open,
+    testing::Values(
+        SOpenCase{"HeaderAt999", Filler(999) + k40, 0, 999, 16000, 17679 / 16000.0},
+        SOpenCase{"HeaderAt1000", Filler(1000) + k40},
+        SOpenCase{"StrayFFE0", Bytes{0xFF, 0xE0} + Filler(50) + k40, 0, 52, 16000, 16732 / 16000.0},
+        SOpenCase{"StrayHeaderNotFollowed", HeaderBytes(k64) + Filler(100) + k40, 0, 104, 16000, 16784 / 16000.0},
+        SOpenCase{"Id3v2BeyondTheReach", Id3v2Tag(5000) + k40 + kTag, 5010, 5010, 16000, 16808 / 16000.0},
+        SOpenCase{"Id3v2Twice", Id3v2Tag(1200) + Id3v2Tag(300, 4) + k40 + kTag, 1520, 1520, 16000, 16808 / 16000.0},
+        SOpenCase{"Id3v2WithFooter", Id3v2Tag(2000, 4, true) + k40 + kTag, 2020, 2020, 16000, 16808 / 16000.0},
+        SOpenCase{"Id3v2ThenPadding", Id3v2Tag(1500) + Filler(300) + k40 + kTag, 1510, 1810, 16000, 17108 / 16000.0},
+        SOpenCase{"Id3v2SizePastTheEnd", Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F} + k40, 0, 10, 16000,
+                  16690 / 16000.0},
+        SOpenCase{"Xing", Xing(200, 62917), 417, 417, kVbrRate, kVbrSeconds},
+        SOpenCase{"InfoWithoutByteCount", Xing(200, {}, "Info") + kTag, 417, 417, kVbrRate, kVbrSeconds},
+        SOpenCase{"TruncatedDownload", Slice(Xing(200, 62917), 0, 52517), 417, 417, kVbrRate, 52100 / kVbrRate},
+        SOpenCase{"ZeroFrames", Xing(0, 62917), 417, 417, 16000, 62500 / 16000.0},
+        SOpenCase{"AbsurdFrameCount", Xing(0xFFFFFFFF, 62917), 417, 417, 16000, 62500 / 16000.0},
+        SOpenCase{"AbsurdByteCount", Xing(200, 0xFFFFFFFF), 417, 417, kVbrRate, kVbrSeconds},
+        SOpenCase{"SingleFrame", Stream(k128, 417, 1)}, SOpenCase{"FrameAndId3v1", Stream(k128, 417, 1) + kTag},
+        SOpenCase{"FreeFormat", Stream({3, 1, 0}, 417, 20)}, SOpenCase{"FrameCutShort", Stream(k128, 300, 1)},
+        SOpenCase{"Below128Bytes", Stream({0, 1, 1, 1}, 48, 2)}, SOpenCase{"AllSyncBytes", Bytes(100000, 0xFF)},
+        SOpenCase{"Id3v2Only", Id3v2Tag(3000) + Filler(500)},
+        SOpenCase{"InfoFrameWithoutAudio", InfoFrame(k128, 417, "Xing", 1, 834) + Stream(k128, 417, 1)}),
+    ByName);
+
+// Behind an ID3v2 tag beyond the search reach and an Info frame the audio starts at 3010 + 384.
+const Bytes kTaggedInfo =
+    Id3v2Tag(3000) + InfoFrame(k48000Hz, 384, "Info", 1000, 384384) + Stream(k48000Hz, 384, 1000) + kTag;
+constexpr size_t kInfoAudio = 3394;
+const Bytes k200000 = Slice(Stream(k128, 417, 480), 0, 200000);
+// 60 frames, then 10000 bytes with just a stray 64 kbit/s header: a search gives up 1001 bytes on.
+const Bytes kStrayAfter60 = Stream(k128, 417, 60) + Filler(6990) + HeaderBytes(k64) + Filler(3006);
+
+struct SSaveCase {
+    const char* name;
+    Bytes source;
+    int32_t nStart, nEnd, nSecsPerStep;
+    size_t nFrom, nTo; // the source bytes copied, then its ID3v1 tag if any
+    const char* seconds;
+};
+
+class Mp3SaveSelection : public testing::TestWithParam<SSaveCase> {};
+
+TEST_P(Mp3SaveSelection, CopiesFromAFrameAndAppendsTheTag)
+{
+    const SSaveCase& c = GetParam();
+    COpened f(c.source);
+    ASSERT_EQ(f.SaveSelection(f.dir / "out.mp3", c.nStart, c.nEnd, c.nSecsPerStep), 0);
+    EXPECT_EQ(ReadBytes(f.dir / "out.mp3"), Slice(c.source, c.nFrom, c.nTo) + (f.HasTag() ? kTag : Bytes{}));
+    EXPECT_EQ(f.ui.messages.at(0).strText, std::string("This selection will last for ") + c.seconds + " seconds");
+    EXPECT_EQ(f.ui.messages.at(0).strCaption, "Fragment Saved");
+}
+
+// Steps 2 to 5 of 3 s at 128 kbit/s are 96000 bytes on and 144000 long, from
+// the frame at 96327. At kVbr's average rate 1 s is 11962.89 bytes.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Mp3SaveSelection,
+    testing::Values(
+        SSaveCase{"At128k", k600 + kTag, 2, 5, 3, 96327, 240327, "9.00"},
+        SSaveCase{"Reversed", k600, 5, 2, 3, 96327, 240327, "9.00"},
+        SSaveCase{"NearTheEnd", k200000, 2, 5, 3, 96327, 200000, "6.50"},
+        SSaveCase{"StopsBeforeTheId3v1Tag", k200000 + kTag, 2, 5, 3, 96327, 200000, "6.50"},
+        SSaveCase{"StartPastTheEnd", k600 + kTag, 20, 30, 1, 0, 0, "0.00"},
+        SSaveCase{"StartPastTheEndWithoutTag", k600, 30, 20, 1, 0, 0, "0.00"},
+        SSaveCase{"AfterId3v2AndInfo", kTaggedInfo, 2, 5, 3, kInfoAudio + 96000, kInfoAudio + 240000, "9.00"},
+        SSaveCase{"FromTheStartSkipsTheInfo", kTaggedInfo, 0, 1, 3, kInfoAudio, kInfoAudio + 48000, "3.00"},
+        SSaveCase{"AtTheAverageRate", Xing(200, 62917), 1, 3, 1, 30 * 417, 30 * 417 + 23925, "2.00"},
+        SSaveCase{"AfterAFailedSearch", kStrayAfter60, 2, 3, 1, 33001, 35020, "0.19"}),
+    ByName);
+
+const Bytes k1600128 = Slice(Stream(k128, 417, 3837), 0, 1600000) + kTag;
+
+struct SShredCase {
+    const char* name;
+    Bytes source; // ends in kTag
+    int32_t nCount, nOverlap;
+    std::vector<std::pair<size_t, size_t>> pieces; // the source bytes of each fragment before its tag
+};
+
+class Mp3Shred : public testing::TestWithParam<SShredCase> {};
+
+TEST_P(Mp3Shred, FragmentsStartOnFramesAndLeadInsEndAtTheirStart)
+{
+    const SShredCase& c = GetParam();
+    COpened f(c.source, "Live.mp3");
+    f.SetOverlapTime(c.nOverlap);
+    f.ui.shredAnswer = {true, c.nCount, ""};
+    ASSERT_EQ(f.ShredEqually(), 0);
+    EXPECT_TRUE(f.ui.messages.empty());
+    EXPECT_EQ(f.ui.mp3ShredArgs.at(0).nFileLength, c.source.size() - f.GetAudioStart()); // audio and tag
+    for (size_t i = 0; i < c.pieces.size(); ++i) {
+        const std::string strPath = f.dir / ("LIVE-" + std::to_string(i + 1) + ".mp3");
+        const auto [nFrom, nTo] = c.pieces[i];
+        EXPECT_TRUE(std::filesystem::exists(strPath));
+        EXPECT_EQ(ReadBytes(strPath), nFrom == nTo ? Bytes{} : Slice(c.source, nFrom, nTo) + kTag) << i;
+    }
+}
+
+// 1,600,000 bytes in 4 of 400000, each after the first from the first frame at or after the previous
+// end. A lead-in of 2 s runs from the first frame at or after P - 32000 to P: 76 frames, 31692 bytes;
+// one of 30 s reaches back past the audio start from fragment 2. Behind the ID3v2 tag and the Info
+// frame 1 s is 41 frames of 384. A fragment whose search meets only a gap stays empty.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Mp3Shred,
+    testing::Values(
+        SShredCase{"FourOf400128", k1600128, 4, 0,
+                   {{0, 400000}, {400320, 800320}, {800640, 1200640}, {1200960, 1600000}}},
+        SShredCase{"LeadInOf2s", k1600128, 4, 2,
+                   {{0, 400000}, {400320 - 31692, 800320}, {800640 - 31692, 1200640}, {1200960 - 31692, 1600000}}},
+        SShredCase{"LeadInOf30s", k1600128, 4, 30,
+                   {{0, 400000}, {0, 800320}, {800640 - 479967, 1200640}, {1200960 - 479967, 1600000}}},
+        SShredCase{"AfterId3v2AndInfo", kTaggedInfo, 4, 1,
+                   {{3394, 99394}, {99394 - 15744, 195394}, {195394 - 15744, 291394}, {291394 - 15744, 387394}}},
+        SShredCase{"FragmentWithoutAFrame", Stream(k128, 417, 100) + Filler(2500) + Stream(k128, 417, 203) + kTag,
+                   3, 0, {{0, 42950}, {0, 0}, {44200, 87150}}}),
+    ByName);
+
+TEST(Mp3Shred, Refusals)
+{
+    COpened f(k600);
+    EXPECT_EQ(f.SaveSelection(f.GetFilePath(), 0, 1, 1), kStatusCannotCreate);
+    f.ui.shredAnswer = {true, 65535, ""};
+    EXPECT_EQ(f.ShredEqually(), 0);
+    EXPECT_EQ(f.ui.messages.at(0).strText, kTooManyFragmentsText);
+    f.ui.shredAnswer = {true, 2, f.dir / "missing/x"};
+    EXPECT_EQ(f.ShredEqually(), kStatusCannotCreate);
+    EXPECT_EQ(f.dir.List(), std::vector<std::string>{"a.mp3"});
+    EXPECT_EQ(ReadBytes(f.GetFilePath()), k600);
+}
+
+} // namespace
