@@ -1,5 +1,6 @@
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
+#include "support/Mp3Builder.h"
 #include "support/WavBuilder.h"
 
 #include <gtest/gtest.h>
@@ -122,4 +123,27 @@ TEST_F(Cli, ShredFailuresKeepWhatWasWritten)
     EXPECT_EQ(r.strErr, "tolvane-cut: " + (dir / "disk/TAKE-2.wav") + ": No space left on device\n");
     EXPECT_EQ(Lines(r.strOut).back(), dir / "disk/TAKE-1.wav");
     EXPECT_TRUE(ReadWrittenWav(dir / "disk/TAKE-1.wav").IsSourceAudioFrom(0));
+}
+
+TEST_F(Cli, Mp3FilesToo)
+{
+    const std::string mp3 = dir / "live.mp3";
+    WriteBytes(mp3, Stream({}, 417, 200) + Id3v1Tag(std::string("Song\0", 5) + std::string(25, '\0') + "Band", 'A'));
+    CCommandResult r = Cut({"info", mp3});
+    const auto lines = Lines(r.strOut);
+    ASSERT_EQ(lines.size(), 16u) << r.strErr;
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 10),
+              (std::vector<std::string>{"Filename - live.mp3", "File size - 83528 bytes", "Sampling Rate - 44100 Smp/sec",
+                                        "Bitrate - 128 Kbits/sec", "Frame length - 417 bytes", "MPEG version - 1.0",
+                                        "MPEG Layer - 3", "Copyrighted - No", "Orignal - No",
+                                        "Play Duration - 5.22 Sec(s)"}));
+    EXPECT_EQ(lines[10], "Title : Song");
+    EXPECT_EQ(lines[11], "Artist : Band");
+    EXPECT_EQ(lines[15], "Genre : A");
+    r = Cut({"save", mp3, "--from", "1", "--to", "3", "-o", dir / "cut.mp3"});
+    EXPECT_EQ(r.strOut, "This selection will last for 2.00 seconds\n");
+    r = Cut({"shred", mp3, "-n", "2"});
+    EXPECT_EQ(Lines(r.strOut).back(), dir / "LIVE-2.mp3");
+    WriteBytes(mp3, Stream({}, 417, 20));
+    EXPECT_EQ(Lines(Cut({"info", mp3}).strOut).back(), "Genre : Unknown");
 }

@@ -123,7 +123,7 @@ TEST(ShredChecks, FragmentCount)
         EXPECT_EQ(CheckWaveFragmentCount(strText, a).nResult, nResult) << strText;
 }
 
-TEST(ShredChecks, WaveEstimate)
+TEST(ShredChecks, Estimates)
 {
     CWaveShredArgs a;
     a.fmt.avgBytesPerSec = 176400;
@@ -140,6 +140,17 @@ TEST(ShredChecks, WaveEstimate)
     a.fmt.extraSize = 2;
     a.factHeader.size = 4;
     EXPECT_EQ(EstimateWave(a, 2).nFragmentSize, 882064u);
+
+    CMp3ShredArgs m;
+    m.nFileLength = 1000000;
+    m.nBitrate = 128000;
+    m.bNoTag = false;
+    EXPECT_EQ(EstimateMp3(m, 3).nFragmentSize, 333461u);
+    EXPECT_NEAR(EstimateMp3(m, 3).dPlaytime, 20.83, 0.005);
+    m.dBytesPerSecond = 8000.0; // an information frame's average rate
+    EXPECT_NEAR(EstimateMp3(m, 3).dPlaytime, 41.67, 0.005);
+    EXPECT_EQ(CheckMp3FragmentCount("125", m).nResult, kCheckOk);
+    EXPECT_EQ(CheckMp3FragmentCount("126", m).nResult, kCheckTooShort);
 }
 
 namespace {
