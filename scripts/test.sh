@@ -16,3 +16,4 @@ cmake --build build-asan -j"$jobs"
 # allocate what a header claims.
 ASAN_OPTIONS=detect_leaks=1:max_allocation_size_mb=64:allocator_may_return_null=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure --no-tests=error -j"$jobs"
+bash scripts/fuzz.sh 20
