@@ -1,7 +1,9 @@
 #include "audio/AudioFile.h"
 
 #include "audio/AudioUi.h"
+#include "audio/FragmentNames.h"
 #include "platform/StringTable.h"
+#include "split/ShredChecks.h"
 
 #include <algorithm>
 
@@ -85,4 +87,39 @@ uint32_t CAudioFile::CopyData(CFile& output, uint32_t nCount, IShredProgress* pP
 bool CAudioFile::CreateOutput(CFile& output, const std::string& strPath)
 {
     return output.Open(strPath, CFile::EMode::Create);
+}
+
+uint32_t CAudioFile::AcceptedFragmentCount(const CShredAnswer& answer)
+{
+    if (!answer.bOk)
+        return 0;
+    const auto n = static_cast<uint32_t>(answer.nFragments);
+    if (n > kMaxFragments) {
+        m_ui.MessageBox(m_pParentWnd, kTooManyFragmentsText, "Error", EMsgIcon::None, EMsgButtons::Ok);
+        return 0;
+    }
+    return n;
+}
+
+int32_t CAudioFile::WriteFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
+                                   const std::function<void(CFile&, uint32_t, IShredProgress&)>& writeFragment)
+{
+    const std::string strBase = FragmentBase(strBaseName, GetFilePath(), ToUpperUtf8(strExt));
+    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
+    pProgress->SetTotalFiles(n);
+    int32_t nStatus = kStatusOk;
+    for (uint32_t i = 1; i <= n; ++i) {
+        CFile output;
+        if (!CreateOutput(output, FragmentPath(strBase, i, strExt))) {
+            m_nError = nStatus = kStatusCannotCreate;
+            break;
+        }
+        pProgress->ShowFileNames(GetFileName(), output.GetFileName());
+        pProgress->ShowFileNumber(i);
+        writeFragment(output, i, *pProgress);
+        output.Close();
+        pProgress->StepGross();
+    }
+    pProgress->DestroyWindow();
+    return nStatus;
 }

@@ -3,11 +3,13 @@
 #include "platform/File.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class CWnd;
 class IAudioUi;
 class IShredProgress;
+struct CShredAnswer;
 
 // Status codes: 0, or the string-table id of the message that describes the failure.
 enum : int32_t {
@@ -66,6 +68,16 @@ protected:
     // Creates an output file, refusing the source itself or any other file
     // this program holds open.
     static bool CreateOutput(CFile& output, const std::string& strPath);
+
+    // The number of fragments the Shred Equally dialog answered; 0 when it was
+    // cancelled, and 0 with an error message beyond the 16-bit fragment counter.
+    uint32_t AcceptedFragmentCount(const CShredAnswer& answer);
+    // Writes fragments 1 to n of an equal split under one progress window,
+    // named from the base name with the extension (".wav", ".mp3"): each is
+    // created, filled by writeFragment(output, i, progress) and closed. Stops at
+    // a fragment that cannot be created: 103, else 0.
+    int32_t WriteFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
+                           const std::function<void(CFile&, uint32_t, IShredProgress&)>& writeFragment);
 
     CFile m_file;
     CWnd* m_pParentWnd;

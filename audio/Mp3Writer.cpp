@@ -1,8 +1,6 @@
 // The MP3 selection writer and equal split.
 #include "audio/AudioUi.h"
-#include "audio/FragmentNames.h"
 #include "audio/Mp3File.h"
-#include "split/ShredChecks.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -104,37 +102,14 @@ int32_t CMp3File::ShredEqually()
     args.bNoTag = !HasTag();
     args.nOverlap = m_nOverlap;
     const CShredAnswer answer = m_ui.RunMp3ShredDialog(args);
-    if (!answer.bOk)
-        return kStatusOk;
-
-    const auto n = static_cast<uint32_t>(answer.nFragments);
-    if (n > kMaxFragments) {
-        m_ui.MessageBox(m_pParentWnd, kTooManyFragmentsText, "Error", EMsgIcon::None, EMsgButtons::Ok);
-        return kStatusOk;
-    }
+    const uint32_t n = AcceptedFragmentCount(answer);
     if (n == 0)
         return kStatusOk;
-    const std::string strBase = FragmentBase(answer.strBaseName, GetFilePath(), ".MP3");
     const uint64_t nFragmentSize = GetDataLength() / n;
-
-    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
-    pProgress->SetTotalFiles(n);
     RewindToFirstFrame();
-    int32_t nStatus = kStatusOk;
-    for (uint32_t i = 1; i <= n; ++i) {
-        CFile output;
-        if (!CreateOutput(output, FragmentPath(strBase, i, ".mp3"))) {
-            m_nError = nStatus = kStatusCannotCreate;
-            break;
-        }
-        pProgress->ShowFileNames(GetFileName(), output.GetFileName());
-        pProgress->ShowFileNumber(i);
-        WriteFragment(output, nFragmentSize, pProgress.get());
-        output.Close();
-        pProgress->StepGross();
-    }
-    pProgress->DestroyWindow();
-    return nStatus;
+    return WriteFragments(n, answer.strBaseName, ".mp3", [&](CFile& output, uint32_t, IShredProgress& progress) {
+        WriteFragment(output, nFragmentSize, &progress);
+    });
 }
 
 // A fragment whose search finds nothing stays empty, and the next fragment's

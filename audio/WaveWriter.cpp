@@ -1,12 +1,9 @@
 // The WAV selection writer and equal split.
 #include "audio/AudioUi.h"
-#include "audio/FragmentNames.h"
 #include "audio/WaveFile.h"
-#include "split/ShredChecks.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -114,34 +111,13 @@ int32_t CWaveFile::ShredEqually()
     args.strSourcePath = GetFilePath();
     args.nOverlap = m_nOverlap;
     const CShredAnswer answer = m_ui.RunWaveShredDialog(args);
-    if (!answer.bOk)
+    const uint32_t n = AcceptedFragmentCount(answer);
+    if (n == 0)
         return kStatusOk;
-
-    const auto n = static_cast<uint32_t>(answer.nFragments);
-    if (n > kMaxFragments) {
-        m_ui.MessageBox(m_pParentWnd, kTooManyFragmentsText, "Error", EMsgIcon::None, EMsgButtons::Ok);
-        return kStatusOk;
-    }
-    const std::string strBase = FragmentBase(answer.strBaseName, GetFilePath(), ".WAV");
     m_file.Seek(m_dwDataStart, CFile::EFrom::Begin);
-
-    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
-    pProgress->SetTotalFiles(n);
-    int32_t nStatus = kStatusOk;
-    for (uint32_t i = 1; i <= n; ++i) {
-        CFile output;
-        if (!CreateOutput(output, FragmentPath(strBase, i, ".wav"))) {
-            m_nError = nStatus = kStatusCannotCreate;
-            break;
-        }
-        pProgress->ShowFileNames(GetFileName(), output.GetFileName());
-        pProgress->ShowFileNumber(i);
-        WriteFragment(output, n, i, pProgress.get());
-        output.Close();
-        pProgress->StepGross();
-    }
-    pProgress->DestroyWindow();
-    return nStatus;
+    return WriteFragments(n, answer.strBaseName, ".wav", [&](CFile& output, uint32_t i, IShredProgress& progress) {
+        WriteFragment(output, n, i, &progress);
+    });
 }
 
 void CWaveFile::WriteFragment(CFile& output, uint32_t n, uint32_t i, IShredProgress* pProgress)
