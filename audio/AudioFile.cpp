@@ -1,6 +1,7 @@
 #include "audio/AudioFile.h"
 
 #include "audio/AudioUi.h"
+#include "audio/FormatText.h"
 #include "audio/FragmentNames.h"
 #include "platform/StringTable.h"
 #include "split/ShredChecks.h"
@@ -87,6 +88,14 @@ uint32_t CAudioFile::CopyData(CFile& output, uint32_t nCount, IShredProgress* pP
 bool CAudioFile::CreateOutput(CFile& output, const std::string& strPath)
 {
     return output.Open(strPath, CFile::EMode::Create);
+}
+
+int32_t CAudioFile::ReportSelectionSaved(double dSeconds)
+{
+    m_ui.MessageBox(m_pParentWnd, FormatText("This selection will last for %.2lf seconds", dSeconds), "Fragment Saved",
+                    EMsgIcon::Information, EMsgButtons::Ok);
+    m_nError = kStatusOk;
+    return m_nError;
 }
 
 uint32_t CAudioFile::AcceptedFragmentCount(const CShredAnswer& answer)

@@ -69,6 +69,8 @@ protected:
     // this program holds open.
     static bool CreateOutput(CFile& output, const std::string& strPath);
 
+    // Tells how long the saved selection lasts ("Fragment Saved"); returns 0.
+    int32_t ReportSelectionSaved(double dSeconds);
     // The number of fragments the Shred Equally dialog answered; 0 when it was
     // cancelled, and 0 with an error message beyond the 16-bit fragment counter.
     uint32_t AcceptedFragmentCount(const CShredAnswer& answer);

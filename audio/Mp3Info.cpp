@@ -1,17 +1,11 @@
 #include "audio/Mp3Info.h"
 
+#include "audio/FormatText.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-template <typename... Args>
-std::string Format(const char* pFormat, Args... args)
-{
-    char line[128];
-    std::snprintf(line, sizeof line, pFormat, args...);
-    return line;
-}
 
 // nSize bytes from nOffset of the tag, up to the first zero byte.
 std::string TagText(const std::array<unsigned char, 128>& tag, size_t nOffset, size_t nSize)
@@ -35,15 +29,15 @@ std::array<std::string, 9> FormatMp3InfoLines(const CMp3InfoValues& info)
     const double dVersion = info.nVersion == 0 ? 2.5 : info.nVersion == 2 ? 2.0 : 1.0;
     const unsigned nLayer = info.nLayer == 1 ? 3 : info.nLayer == 2 ? 2 : 1;
     return {
-        Format("File size - %lu bytes", static_cast<unsigned long>(info.nFileLength)),
-        Format("Sampling Rate - %u Smp/sec", unsigned{info.nSamplingRate}),
-        Format("Bitrate - %lu Kbits/sec", static_cast<unsigned long>(info.nBitrate / 1000)),
-        Format("Frame length - %u bytes", unsigned{info.nFrameLength}),
-        Format("MPEG version - %.1lf", dVersion),
-        Format("MPEG Layer - %u", nLayer),
-        Format("Copyrighted - %s", info.bCopyright ? "Yes" : "No"),
-        Format("Orignal - %s", info.bOriginal ? "Yes" : "No"),
-        Format("Play Duration - %.2lf Sec(s)", info.dDuration),
+        FormatText("File size - %lu bytes", static_cast<unsigned long>(info.nFileLength)),
+        FormatText("Sampling Rate - %u Smp/sec", unsigned{info.nSamplingRate}),
+        FormatText("Bitrate - %lu Kbits/sec", static_cast<unsigned long>(info.nBitrate / 1000)),
+        FormatText("Frame length - %u bytes", unsigned{info.nFrameLength}),
+        FormatText("MPEG version - %.1lf", dVersion),
+        FormatText("MPEG Layer - %u", nLayer),
+        FormatText("Copyrighted - %s", info.bCopyright ? "Yes" : "No"),
+        FormatText("Orignal - %s", info.bOriginal ? "Yes" : "No"),
+        FormatText("Play Duration - %.2lf Sec(s)", info.dDuration),
     };
 }
 

@@ -3,7 +3,6 @@
 #include "audio/Mp3File.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -83,11 +82,7 @@ int32_t CMp3File::SaveSelection(std::string strOutPath, int32_t nStart, int32_t 
     const double dBytesPerSecond = GetBytesPerSecond();
     const double dSeconds =
         dBytesPerSecond > 0.0 ? static_cast<double>(ClampToFile(nOffset, nCount)) / dBytesPerSecond : 0.0;
-    char text[96];
-    std::snprintf(text, sizeof text, "This selection will last for %.2lf seconds", dSeconds);
-    m_ui.MessageBox(m_pParentWnd, text, "Fragment Saved", EMsgIcon::Information, EMsgButtons::Ok);
-    m_nError = kStatusOk;
-    return m_nError;
+    return ReportSelectionSaved(dSeconds);
 }
 
 int32_t CMp3File::ShredEqually()

@@ -3,7 +3,6 @@
 #include "audio/WaveFile.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -93,12 +92,7 @@ int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t
     pProgress->StepGross();
     pProgress->DestroyWindow();
 
-    char text[96];
-    std::snprintf(text, sizeof text, "This selection will last for %.2lf seconds",
-                  static_cast<double>(nCount) / m_fmt.avgBytesPerSec);
-    m_ui.MessageBox(m_pParentWnd, text, "Fragment Saved", EMsgIcon::Information, EMsgButtons::Ok);
-    m_nError = kStatusOk;
-    return m_nError;
+    return ReportSelectionSaved(static_cast<double>(nCount) / m_fmt.avgBytesPerSec);
 }
 
 int32_t CWaveFile::ShredEqually()

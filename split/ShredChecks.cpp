@@ -1,23 +1,13 @@
 #include "split/ShredChecks.h"
 
+#include "audio/FormatText.h"
+
 #include "audio/FragmentNames.h"
 
 #include <cstdio>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-
-namespace {
-
-template <typename... Args>
-std::string Format(const char* pFormat, Args... args)
-{
-    char line[1024];
-    std::snprintf(line, sizeof line, pFormat, args...);
-    return line;
-}
-
-} // namespace
 
 int32_t ParseFragmentCount(const std::string& strText)
 {
@@ -95,7 +85,7 @@ CEstimate EstimateMp3(const CMp3ShredArgs& args, uint32_t n)
 
 std::string FormatOverlapQuestion(uint32_t nOverlap, uint32_t nPlaytime, uint32_t nHalf)
 {
-    return Format("Overlap time is %u Second(s), which is high for the fragments of playtime %u Second(s). "
+    return FormatText("Overlap time is %u Second(s), which is high for the fragments of playtime %u Second(s). "
                   "Set the overlap time about %u Second(s). Do you wish to change the overlap time?",
                   nOverlap, nPlaytime, nHalf);
 }
@@ -118,13 +108,13 @@ std::array<std::string, 6> FormatEstimateLines(const std::string& strSourceName,
 {
     const std::string strName = ToUpperUtf8(strSourceName);
     return {
-        Format("%s will be split into %u file(s). A predictive estimate is given below. However, if overlap time "
+        FormatText("%s will be split into %u file(s). A predictive estimate is given below. However, if overlap time "
                "is set, then the fragment size and playtime may change.",
                strName.c_str(), n),
         "Source filename - " + strName,
-        Format("Number of fragments - %u", n),
-        Format("Fragments' size - %lu bytes", static_cast<unsigned long>(estimate.nFragmentSize)),
-        Format("Fragments' playtime - %.2lf Second(s)", estimate.dPlaytime),
-        Format("Overlaping time - %u Second(s)", nOverlap),
+        FormatText("Number of fragments - %u", n),
+        FormatText("Fragments' size - %lu bytes", static_cast<unsigned long>(estimate.nFragmentSize)),
+        FormatText("Fragments' playtime - %.2lf Second(s)", estimate.dPlaytime),
+        FormatText("Overlaping time - %u Second(s)", nOverlap),
     };
 }

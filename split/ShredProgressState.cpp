@@ -1,6 +1,6 @@
 #include "split/ShredProgressState.h"
 
-#include <cstdio>
+#include "audio/FormatText.h"
 
 void CStepBar::SetRange(int64_t nMin, int64_t nMax)
 {
@@ -59,8 +59,6 @@ void CShredProgressState::ShowFileNames(std::string strSource, std::string strTa
 
 void CShredProgressState::ShowFileNumber(unsigned nNumber)
 {
-    char line[64];
-    std::snprintf(line, sizeof line, "%u out of %u file(s)", nNumber, m_nTotalFiles);
-    m_strLine2 = line;
+    m_strLine2 = FormatText("%u out of %u file(s)", nNumber, m_nTotalFiles);
     OnLinesChanged();
 }
