@@ -50,7 +50,6 @@ public:
     int32_t GetError() const { return m_nError; }
     double GetDuration() const { return m_dDuration; }
     void SetOverlapTime(int32_t nSeconds) { m_nOverlap = nSeconds; }
-    int32_t GetOverlapTime() const { return m_nOverlap; }
 
     // Shows the status's message (caption "Error", stop icon) when it is not 0;
     // returns the status.

@@ -52,9 +52,7 @@ public:
     uint64_t ClampToFile(uint64_t nOffset, uint64_t nCount) const;
 
     uint32_t GetHeader() const { return m_dwHeader; }
-    const std::array<unsigned char, 128>& GetTag() const { return m_tag; }
     uint64_t GetAudioStart() const { return m_nAudioStart; }
-    bool HasInfoFrame() const { return m_bInfoFrame; }
     // The rate every conversion between time and bytes uses.
     double GetBytesPerSecond() const;
 

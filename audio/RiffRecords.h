@@ -12,13 +12,6 @@
 
 using FourCC = std::array<char, 4>;
 
-inline FourCC MakeFourCC(std::string_view s)
-{
-    FourCC id{};
-    std::memcpy(id.data(), s.data(), s.size() < 4 ? s.size() : 4);
-    return id;
-}
-
 inline bool IsFourCC(const FourCC& id, std::string_view s)
 {
     return s.size() == 4 && std::memcmp(id.data(), s.data(), 4) == 0;

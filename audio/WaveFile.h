@@ -27,7 +27,6 @@ public:
     // contents are never taken for a tag.
     bool FindChunk(const char* pTag, bool bFromCurrent);
 
-    const CRiffHeader& GetRiffHeader() const { return m_riff; }
     const CFormatRecord& GetFormat() const { return m_fmt; }
     const CChunkHeader& GetFactHeader() const { return m_factHeader; }
     const CChunkHeader& GetDataHeader() const { return m_dataHeader; }

@@ -47,7 +47,6 @@ public:
     // then holds the system's text. Never throws.
     bool Open(const std::string& strPath, EMode mode);
     const std::string& GetOpenError() const { return m_strOpenError; }
-    bool IsOpen() const { return m_fd >= 0; }
 
     // Reads up to nCount bytes; returns how many were read, 0 at the end.
     uint32_t Read(void* pBuffer, uint32_t nCount);

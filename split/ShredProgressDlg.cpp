@@ -40,16 +40,6 @@ CShredProgressDlg::CShredProgressDlg(QWidget* pOwner)
 
 CShredProgressDlg::~CShredProgressDlg() = default;
 
-QProgressBar* CShredProgressDlg::GetGrossBarWidget() const
-{
-    return m_pGrossBar;
-}
-
-QProgressBar* CShredProgressDlg::GetFileBarWidget() const
-{
-    return m_pFileBar;
-}
-
 void CShredProgressDlg::DestroyWindow()
 {
     hide();

@@ -24,9 +24,6 @@ public:
 
     void DestroyWindow() override;
 
-    QProgressBar* GetGrossBarWidget() const;
-    QProgressBar* GetFileBarWidget() const;
-
     // The bars show positions on this scale, whatever the byte counts.
     static constexpr int kBarScale = 10000;
 
