@@ -2,8 +2,8 @@
 
 #include "audio/Mp3File.h"
 #include "audio/WaveFile.h"
-#include "fuzz/QuietUi.h"
 #include "platform/File.h"
+#include "support/FakeUi.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -106,16 +106,16 @@ void Try(Step step)
     }
 }
 
-void Cut(CAudioFile& file, const SCut& cut, const CScratchDir& dir, const std::string& strExt, CQuietUi& ui)
+void Cut(CAudioFile& file, const SCut& cut, const CScratchDir& dir, const std::string& strExt, CFakeUi& ui)
 {
     Try([&] { file.SaveSelection(dir / ("selection" + strExt), cut.nStart, cut.nEnd, cut.nSecsPerStep); });
     Try([&] {
-        ui.SetShredAnswer(cut.nFragments, dir / "plain");
+        ui.shredAnswer = {true, cut.nFragments, dir / "plain"};
         file.SetOverlapTime(0);
         file.ShredEqually();
     });
     Try([&] {
-        ui.SetShredAnswer(cut.nFragments, dir / "overlap");
+        ui.shredAnswer = {true, cut.nFragments, dir / "overlap"};
         file.SetOverlapTime(cut.nOverlap);
         file.ShredEqually();
     });
@@ -128,7 +128,7 @@ int Run(EKind kind, const uint8_t* pData, size_t nSize, const std::optional<SCut
     const std::string strSource = dir / ("source" + strExt);
     WriteInput(strSource, pData, nSize);
     {
-        CQuietUi ui;
+        CFakeUi ui;
         std::unique_ptr<CAudioFile> pFile;
         Try([&] { pFile = OpenKind(kind, strSource, ui); });
         if (pFile && pFile->ReportError(nullptr) == kStatusOk) {

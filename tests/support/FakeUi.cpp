@@ -2,6 +2,7 @@
 
 #include "audio/Mp3Info.h"
 #include "audio/WaveInfo.h"
+#include "split/ShredChecks.h"
 
 #include <algorithm>
 
@@ -48,6 +49,8 @@ std::unique_ptr<IShredProgress> CFakeUi::CreateProgress(CWnd*)
 CShredAnswer CFakeUi::RunWaveShredDialog(const CWaveShredArgs& args)
 {
     waveShredArgs.push_back(args);
+    const CCountCheck check = CheckWaveFragmentCount(std::to_string(shredAnswer.nFragments), args);
+    FormatEstimateLines(args.strSourceName, check.nFragments, 0, EstimateWave(args, check.nFragments));
     if (duringShredDialog)
         duringShredDialog();
     return shredAnswer;
@@ -56,6 +59,8 @@ CShredAnswer CFakeUi::RunWaveShredDialog(const CWaveShredArgs& args)
 CShredAnswer CFakeUi::RunMp3ShredDialog(const CMp3ShredArgs& args)
 {
     mp3ShredArgs.push_back(args);
+    const CCountCheck check = CheckMp3FragmentCount(std::to_string(shredAnswer.nFragments), args);
+    FormatEstimateLines(args.strSourceName, check.nFragments, 0, EstimateMp3(args, check.nFragments));
     if (duringShredDialog)
         duringShredDialog();
     return shredAnswer;

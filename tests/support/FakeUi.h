@@ -8,7 +8,8 @@
 #include <vector>
 
 // The double for every window the audio file model asks for: records what was
-// shown and answers as scripted. The progress window keeps the real display
+// shown and answers as scripted (the Shred Equally dialog still computes its
+// checks and estimate, whatever it answers). The progress window keeps the real display
 // rules and logs each call ("total 3", "bytes 588000", "names a.wav B-1.wav",
 // "number 1", "step file", "step gross", "destroy", "deleted"), as do message
 // boxes ("message CAPTION").
