@@ -85,6 +85,19 @@ uint32_t CAudioFile::CopyData(CFile& output, uint32_t nCount, IShredProgress* pP
     return nCount;
 }
 
+void CAudioFile::CopyAll(CFile& output, uint64_t nCount, IShredProgress* pProgress)
+{
+    // Whole blocks per piece after the first, so a long copy is stepped as one.
+    constexpr uint64_t kPiece = UINT32_MAX - UINT32_MAX % kCopyBlock;
+    uint64_t nPiece = nCount % kPiece != 0 ? nCount % kPiece : kPiece;
+    while (nCount > 0) {
+        if (CopyData(output, static_cast<uint32_t>(nPiece), pProgress) != nPiece)
+            throw CFileException(CFileException::kSourceChanged, m_file.GetFilePath());
+        nCount -= nPiece;
+        nPiece = kPiece;
+    }
+}
+
 bool CAudioFile::CreateOutput(CFile& output, const std::string& strPath)
 {
     return output.Open(strPath, CFile::EMode::Create);
@@ -111,8 +124,9 @@ uint32_t CAudioFile::AcceptedFragmentCount(const CShredAnswer& answer)
 }
 
 int32_t CAudioFile::WriteFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
-                                   const std::function<void(CFile&, uint32_t, IShredProgress&)>& writeFragment)
+                                   const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writeFragment)
 {
+    m_emptyFragments.clear();
     const std::string strBase = FragmentBase(strBaseName, GetFilePath(), ToUpperUtf8(strExt));
     auto pProgress = m_ui.CreateProgress(m_pParentWnd);
     pProgress->SetTotalFiles(n);
@@ -125,8 +139,12 @@ int32_t CAudioFile::WriteFragments(uint32_t n, const std::string& strBaseName, c
         }
         pProgress->ShowFileNames(GetFileName(), output.GetFileName());
         pProgress->ShowFileNumber(i);
-        writeFragment(output, i, *pProgress);
-        output.Close();
+        if (writeFragment(output, i, *pProgress)) {
+            output.Close();
+        } else {
+            output.Discard();
+            m_emptyFragments.push_back(i);
+        }
         pProgress->StepGross();
     }
     pProgress->DestroyWindow();

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class CWnd;
 class IAudioUi;
@@ -50,6 +51,9 @@ public:
     int32_t GetError() const { return m_nError; }
     double GetDuration() const { return m_dDuration; }
     void SetOverlapTime(int32_t nSeconds) { m_nOverlap = nSeconds; }
+    // The fragments of the last equal split that were left without a file
+    // because no frame could be found where they start (a damaged stretch).
+    const std::vector<unsigned>& GetEmptyFragments() const { return m_emptyFragments; }
 
     // Shows the status's message (caption "Error", stop icon) when it is not 0;
     // returns the status.
@@ -63,6 +67,11 @@ protected:
     // file bar before each whole block. Returns nCount, or 0 when the source
     // ended first (what was read has been written).
     uint32_t CopyData(CFile& output, uint32_t nCount, IShredProgress* pProgress);
+    // CopyData for counts of any size, by whole blocks, that also refuses a
+    // source ending before nCount bytes: the header said they were there, so
+    // the file changed or was cut short while it was read. Throws
+    // CFileException, which abandons the output (it never gets its name).
+    void CopyAll(CFile& output, uint64_t nCount, IShredProgress* pProgress);
 
     // Creates an output file, refusing the source itself or any other file
     // this program holds open.
@@ -75,10 +84,12 @@ protected:
     uint32_t AcceptedFragmentCount(const CShredAnswer& answer);
     // Writes fragments 1 to n of an equal split under one progress window,
     // named from the base name with the extension (".wav", ".mp3"): each is
-    // created, filled by writeFragment(output, i, progress) and closed. Stops at
-    // a fragment that cannot be created: 103, else 0.
+    // created, filled by writeFragment(output, i, progress) and closed. A
+    // fragment for which writeFragment returns false found no audio to start
+    // on: it gets no file and is listed in GetEmptyFragments(). Stops at a
+    // fragment that cannot be created: 103, else 0.
     int32_t WriteFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
-                           const std::function<void(CFile&, uint32_t, IShredProgress&)>& writeFragment);
+                           const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writeFragment);
 
     CFile m_file;
     CWnd* m_pParentWnd;
@@ -86,4 +97,5 @@ protected:
     int32_t m_nError = kStatusOk;
     int32_t m_nOverlap = 0;
     IAudioUi& m_ui;
+    std::vector<unsigned> m_emptyFragments;
 };

@@ -77,8 +77,6 @@ private:
     uint64_t GetAudioEnd() const;
     uint64_t BytesLeftInAudio() const;
     uint64_t SecondsToBytes(uint64_t nSeconds) const;
-    // CopyData for counts of any size.
-    void CopyBytes(CFile& output, uint64_t nCount, IShredProgress* pProgress);
     void AppendTag(CFile& output) const;
 
     uint32_t m_dwHeader = 0;

@@ -25,19 +25,6 @@ uint64_t CMp3File::ClampToFile(uint64_t nOffset, uint64_t nCount) const
     return nOffset >= nDataLength ? 0 : std::min(nCount, nDataLength - nOffset);
 }
 
-void CMp3File::CopyBytes(CFile& output, uint64_t nCount, IShredProgress* pProgress)
-{
-    // Whole blocks per piece after the first, so a long copy is stepped as one.
-    constexpr uint64_t kPiece = UINT32_MAX - UINT32_MAX % kCopyBlock;
-    uint64_t nPiece = nCount % kPiece != 0 ? nCount % kPiece : kPiece;
-    while (nCount > 0) {
-        if (CopyData(output, static_cast<uint32_t>(nPiece), pProgress) == 0)
-            return;
-        nCount -= nPiece;
-        nPiece = kPiece;
-    }
-}
-
 void CMp3File::AppendTag(CFile& output) const
 {
     if (HasTag())
@@ -73,7 +60,7 @@ int32_t CMp3File::SaveSelection(std::string strOutPath, int32_t nStart, int32_t 
     pProgress->SetFileBytes(ClampToU32(nCopy));
     pProgress->ShowFileNames(GetFileName(), output.GetFileName());
     pProgress->ShowFileNumber(1);
-    CopyBytes(output, nCopy, pProgress.get());
+    CopyAll(output, nCopy, pProgress.get());
     AppendTag(output);
     output.Close();
     pProgress->StepGross();
@@ -103,7 +90,7 @@ int32_t CMp3File::ShredEqually()
     const uint64_t nFragmentSize = GetDataLength() / n;
     RewindToFirstFrame();
     return WriteFragments(n, answer.strBaseName, ".mp3", [&](CFile& output, uint32_t, IShredProgress& progress) {
-        WriteFragment(output, nFragmentSize, &progress);
+        return WriteFragment(output, nFragmentSize, &progress) == 0;
     });
 }
 
@@ -115,7 +102,7 @@ int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, IShredPro
         return -1;
     pProgress->SetFileBytes(ClampToU32(nFragmentSize));
     CopyOverlap(output, m_nOverlap);
-    CopyBytes(output, std::min(nFragmentSize, BytesLeftInAudio()), pProgress);
+    CopyAll(output, std::min(nFragmentSize, BytesLeftInAudio()), pProgress);
     AppendTag(output);
     return 0;
 }
@@ -132,6 +119,6 @@ void CMp3File::CopyOverlap(CFile& output, int32_t nSeconds)
     const uint64_t nFrom = nBefore >= nBytes ? nHere - nBytes : nHere - nBefore;
     m_file.Seek(static_cast<int64_t>(nFrom), CFile::EFrom::Begin);
     if (FindFrame() && m_file.GetPosition() < nHere)
-        CopyBytes(output, nHere - m_file.GetPosition(), nullptr);
+        CopyAll(output, nHere - m_file.GetPosition(), nullptr);
     m_file.Seek(static_cast<int64_t>(nHere), CFile::EFrom::Begin);
 }

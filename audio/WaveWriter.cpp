@@ -87,7 +87,7 @@ int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t
     pProgress->SetFileBytes(nCount);
     pProgress->ShowFileNames(GetFileName(), output.GetFileName());
     pProgress->ShowFileNumber(1);
-    CopyData(output, nCount, pProgress.get());
+    CopyAll(output, nCount, pProgress.get());
     output.Close();
     pProgress->StepGross();
     pProgress->DestroyWindow();
@@ -111,6 +111,7 @@ int32_t CWaveFile::ShredEqually()
     m_file.Seek(m_dwDataStart, CFile::EFrom::Begin);
     return WriteFragments(n, answer.strBaseName, ".wav", [&](CFile& output, uint32_t i, IShredProgress& progress) {
         WriteFragment(output, n, i, &progress);
+        return true;
     });
 }
 
@@ -122,7 +123,7 @@ void CWaveFile::WriteFragment(CFile& output, uint32_t n, uint32_t i, IShredProgr
     if (nOverlap != 0)
         CopyOverlap(&output, m_nOverlap);
     pProgress->SetFileBytes(nOwn);
-    CopyData(output, nOwn, pProgress);
+    CopyAll(output, nOwn, pProgress);
 }
 
 uint32_t CWaveFile::CopyOverlap(CFile* pOutput, int32_t nSeconds)
@@ -134,7 +135,7 @@ uint32_t CWaveFile::CopyOverlap(CFile* pOutput, int32_t nSeconds)
     const auto nBytes = static_cast<uint32_t>(std::min<uint64_t>(OverlapBytes(nSeconds), nBefore));
     if (pOutput && nBytes != 0) {
         m_file.Seek(static_cast<int64_t>(nHere - nBytes), CFile::EFrom::Begin);
-        CopyData(*pOutput, nBytes, nullptr);
+        CopyAll(*pOutput, nBytes, nullptr);
         m_file.Seek(static_cast<int64_t>(nHere), CFile::EFrom::Begin);
     }
     return nBytes;

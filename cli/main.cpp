@@ -5,6 +5,7 @@
 #include "platform/File.h"
 #include "platform/StringTable.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -135,8 +136,10 @@ int Run(const SArgs& args, CCliUi& ui)
                                              kind == EAudioKind::Wave ? ".WAV" : ".MP3");
     const std::string strExt = kind == EAudioKind::Wave ? ".wav" : ".mp3";
     auto printWritten = [&] {
+        const std::vector<unsigned>& empty = pFile->GetEmptyFragments();
         for (unsigned i = 1; i <= ui.GetFilesCompleted(); ++i)
-            std::printf("%s\n", FragmentPath(strBase, i, strExt).c_str());
+            if (std::find(empty.begin(), empty.end(), i) == empty.end())
+                std::printf("%s\n", FragmentPath(strBase, i, strExt).c_str());
     };
     try {
         const int32_t nStatus = pFile->ShredEqually();
@@ -145,6 +148,13 @@ int Run(const SArgs& args, CCliUi& ui)
             return kExitFailure;
         if (nStatus != kStatusOk) {
             std::fprintf(stderr, "%s\n", LoadResString(static_cast<unsigned>(nStatus)).c_str());
+            return kExitFailure;
+        }
+        if (!pFile->GetEmptyFragments().empty()) {
+            std::fflush(stdout);
+            for (const unsigned i : pFile->GetEmptyFragments())
+                std::fprintf(stderr, "tolvane-cut: %s: no frame found where the fragment starts; not written\n",
+                             FragmentPath(strBase, i, strExt).c_str());
             return kExitFailure;
         }
     } catch (...) {
@@ -159,6 +169,7 @@ int Run(const SArgs& args, CCliUi& ui)
 int main(int argc, char** argv)
 {
     std::setlocale(LC_ALL, "");
+    CFile::RemovePartialFilesOnSignals();
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& a : args)
         if (a == "--help" || a == "-h") {

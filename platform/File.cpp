@@ -1,6 +1,9 @@
 #include "platform/File.h"
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
+#include <csignal>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -9,12 +12,15 @@
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr uint32_t kBufferSize = 256 * 1024;
+// Appended to a file's name, after a leading dot, while it is being written.
+constexpr const char* kTempSuffix = ".tolvane-part";
 
 // Which files this process holds open, by identity, to stand in for share modes.
 struct SHolders {
@@ -22,11 +28,46 @@ struct SHolders {
     bool bExclusive = false;
 };
 
+using Key = std::pair<unsigned long long, unsigned long long>;
 std::mutex g_holdersMutex;
-std::map<std::pair<unsigned long long, unsigned long long>, SHolders> g_holders;
+std::map<Key, SHolders> g_holders;
+
+// The temporary files being written, for the signal handler to remove. Slots
+// hold strings that their CFile owns while they are registered.
+constexpr size_t kPartialSlots = 16;
+std::atomic<const char*> g_partialFiles[kPartialSlots];
+
+void RegisterPartial(const char* pPath)
+{
+    for (auto& slot : g_partialFiles) {
+        const char* pExpected = nullptr;
+        if (slot.compare_exchange_strong(pExpected, pPath))
+            return;
+    }
+}
+
+void UnregisterPartial(const char* pPath)
+{
+    for (auto& slot : g_partialFiles) {
+        const char* pExpected = pPath;
+        if (slot.compare_exchange_strong(pExpected, nullptr))
+            return;
+    }
+}
+
+extern "C" void RemovePartialFilesAndDie(int nSignal)
+{
+    for (auto& slot : g_partialFiles)
+        if (const char* pPath = slot.load())
+            ::unlink(pPath);
+    ::signal(nSignal, SIG_DFL);
+    ::raise(nSignal);
+}
 
 std::string SystemText(int nErrno)
 {
+    if (nErrno == CFileException::kSourceChanged)
+        return "the source file changed or was cut short while it was read";
     return std::strerror(nErrno);
 }
 
@@ -35,6 +76,35 @@ std::string AbsolutePath(const std::string& strPath)
     std::error_code ec;
     std::filesystem::path p = std::filesystem::absolute(strPath, ec);
     return ec ? strPath : p.lexically_normal().string();
+}
+
+Key KeyOf(const struct stat& st)
+{
+    return {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+}
+
+bool IsHeld(const Key& key)
+{
+    std::lock_guard<std::mutex> lock(g_holdersMutex);
+    auto it = g_holders.find(key);
+    return it != g_holders.end() && (it->second.nReaders > 0 || it->second.bExclusive);
+}
+
+// Takes an advisory lock without waiting. A file system without flock counts
+// as granting it: the in-process rules still hold there.
+bool TryLock(int fd, int nOperation)
+{
+    int nResult;
+    do {
+        nResult = ::flock(fd, nOperation | LOCK_NB);
+    } while (nResult != 0 && errno == EINTR);
+    return nResult == 0 || (errno != EWOULDBLOCK && errno != EAGAIN);
+}
+
+void CloseQuietly(int fd)
+{
+    if (fd >= 0)
+        ::close(fd);
 }
 
 } // namespace
@@ -50,6 +120,10 @@ CFile::~CFile()
 {
     if (m_fd < 0)
         return;
+    if (!m_strTempPath.empty()) {
+        Discard();
+        return;
+    }
     try {
         Flush();
     } catch (const CFileException&) {
@@ -63,87 +137,240 @@ bool CFile::Open(const std::string& strPath, EMode mode)
     if (m_fd >= 0)
         Close();
     m_strOpenError.clear();
+    m_nBufStart = 0;
+    m_nBufIndex = 0;
+    m_nBufFill = 0;
+    m_bDirty = false;
+    return mode == EMode::Create ? OpenForCreation(strPath) : OpenForReading(strPath);
+}
 
-    const bool bCreate = mode == EMode::Create;
-    const int flags = bCreate ? (O_RDWR | O_CREAT | O_CLOEXEC) : (O_RDONLY | O_CLOEXEC);
+bool CFile::OpenForReading(const std::string& strPath)
+{
     int fd;
     do {
-        fd = ::open(strPath.c_str(), flags, 0666);
+        fd = ::open(strPath.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         m_strOpenError = SystemText(errno);
         return false;
     }
-
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         m_strOpenError = SystemText(S_ISDIR(st.st_mode) ? EISDIR : errno);
         ::close(fd);
         return false;
     }
-
-    const auto key = std::make_pair(static_cast<unsigned long long>(st.st_dev),
-                                    static_cast<unsigned long long>(st.st_ino));
+    const Key key = KeyOf(st);
     {
         std::lock_guard<std::mutex> lock(g_holdersMutex);
         auto it = g_holders.find(key);
-        const bool bHeld = it != g_holders.end() && (it->second.nReaders > 0 || it->second.bExclusive);
-        if ((bCreate && bHeld) || (it != g_holders.end() && it->second.bExclusive)) {
-            // Opened without O_TRUNC, so refusing here leaves the file untouched.
+        if ((it != g_holders.end() && it->second.bExclusive) || !TryLock(fd, LOCK_SH)) {
             m_strOpenError = SystemText(EBUSY);
             ::close(fd);
             return false;
         }
-        SHolders& holders = g_holders[key];
-        if (bCreate)
-            holders.bExclusive = true;
-        else
-            ++holders.nReaders;
+        ++g_holders[key].nReaders;
     }
+    m_fd = fd;
+    m_bExclusive = false;
+    m_id = {key.first, key.second};
+    m_strPath = AbsolutePath(strPath);
+    return true;
+}
 
-    if (bCreate && S_ISREG(st.st_mode) && ::ftruncate(fd, 0) != 0) {
-        m_strOpenError = SystemText(errno);
+bool CFile::OpenForCreation(const std::string& strPath)
+{
+    auto fail = [&](int nErrno, int fdTemp, int fdReplaced) {
+        m_strOpenError = SystemText(nErrno);
+        CloseQuietly(fdTemp);
+        CloseQuietly(fdReplaced);
+        return false;
+    };
+
+    // A symbolic link is written through: the file it names is replaced.
+    std::string strTarget = strPath;
+    struct stat st {};
+    if (::lstat(strPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::error_code ec;
+        const auto resolved = std::filesystem::weakly_canonical(strPath, ec);
+        if (!ec)
+            strTarget = resolved.string();
+    }
+    const bool bExists = ::stat(strTarget.c_str(), &st) == 0;
+    if (!bExists && errno != ENOENT)
+        return fail(errno, -1, -1);
+    if (bExists && S_ISDIR(st.st_mode))
+        return fail(EISDIR, -1, -1);
+    const std::filesystem::path target(strTarget);
+    if (target.filename().empty())
+        return fail(EISDIR, -1, -1);
+
+    if (bExists && !S_ISREG(st.st_mode)) {
+        // A device or a pipe: written in place, nothing to rename.
+        if (IsHeld(KeyOf(st)))
+            return fail(EBUSY, -1, -1);
+        const int fd = ::open(strTarget.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0)
+            return fail(errno, -1, -1);
+        struct stat opened {};
+        if (::fstat(fd, &opened) != 0)
+            return fail(errno, fd, -1);
         m_fd = fd;
         m_bExclusive = true;
-        m_nDevice = key.first;
-        m_nInode = key.second;
-        Release();
-        return false;
+        m_id = {KeyOf(opened).first, KeyOf(opened).second};
+        std::lock_guard<std::mutex> lock(g_holdersMutex);
+        g_holders[KeyOf(opened)].bExclusive = true;
+        m_strPath = AbsolutePath(strPath);
+        return true;
     }
 
+    // The file to be replaced: not one this program holds, one we may write,
+    // and locked so that no other process reads or writes it meanwhile.
+    int fdReplaced = -1;
+    if (bExists) {
+        if (IsHeld(KeyOf(st)))
+            return fail(EBUSY, -1, -1);
+        if (::faccessat(AT_FDCWD, strTarget.c_str(), W_OK, AT_EACCESS) != 0)
+            return fail(errno, -1, -1);
+        fdReplaced = ::open(strTarget.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fdReplaced >= 0 && !TryLock(fdReplaced, LOCK_EX))
+            return fail(EBUSY, -1, fdReplaced);
+    }
+
+    // The temporary file's name follows from the final one, so two writers of
+    // the same file meet at its lock. A name too long for that gets a unique one.
+    const std::string strName = target.filename().string();
+    const std::string strDir = target.parent_path().string();
+    const std::string strPrefix = strDir.empty() ? std::string() : strDir + "/";
+    std::string strTemp = strPrefix + "." + strName + kTempSuffix;
+    int fd = -1;
+    struct stat opened {};
+    if (strName.size() + 1 + std::strlen(kTempSuffix) > NAME_MAX) {
+        strTemp = strPrefix + ".tolvane-XXXXXX";
+        fd = ::mkostemp(strTemp.data(), O_CLOEXEC);
+        if (fd < 0)
+            return fail(errno, -1, fdReplaced);
+        if (::fstat(fd, &opened) != 0) {
+            ::unlink(strTemp.c_str());
+            return fail(errno, fd, fdReplaced);
+        }
+    } else {
+        for (int nTry = 0;; ++nTry) {
+            fd = ::open(strTemp.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+            if (fd < 0)
+                return fail(errno, -1, fdReplaced);
+            if (!TryLock(fd, LOCK_EX))
+                return fail(EBUSY, fd, fdReplaced);
+            // The name may have been renamed away between open and lock: then
+            // the lock is on another writer's finished file, not on ours.
+            struct stat named {};
+            if (::fstat(fd, &opened) != 0)
+                return fail(errno, fd, fdReplaced);
+            if (::stat(strTemp.c_str(), &named) == 0 && KeyOf(named) == KeyOf(opened))
+                break;
+            ::close(fd);
+            if (nTry == 3)
+                return fail(EBUSY, -1, fdReplaced);
+        }
+        // Left by a run that was killed: start it afresh. A new file is not
+        // truncated, which file systems would take as a reason to flush it.
+        if (opened.st_size > 0 && ::ftruncate(fd, 0) != 0) {
+            const int nErrno = errno;
+            ::unlink(strTemp.c_str());
+            return fail(nErrno, fd, fdReplaced);
+        }
+    }
+    if (bExists)
+        ::fchmod(fd, st.st_mode & 07777);
+
+    {
+        std::lock_guard<std::mutex> lock(g_holdersMutex);
+        g_holders[KeyOf(opened)].bExclusive = true;
+        if (bExists)
+            g_holders[KeyOf(st)].bExclusive = true;
+    }
     m_fd = fd;
-    m_bExclusive = bCreate;
-    m_nDevice = key.first;
-    m_nInode = key.second;
+    m_bExclusive = true;
+    m_id = {KeyOf(opened).first, KeyOf(opened).second};
+    m_fdReplaced = fdReplaced;
+    m_replacedId = bExists ? SIdentity{KeyOf(st).first, KeyOf(st).second} : SIdentity{};
+    m_strTempPath = strTemp;
+    m_strTarget = strTarget;
+    RegisterPartial(m_strTempPath.c_str());
     m_strPath = AbsolutePath(strPath);
-    m_nBufStart = 0;
-    m_nBufIndex = 0;
-    m_nBufFill = 0;
-    m_bDirty = false;
     return true;
+}
+
+int CFile::Commit() noexcept
+{
+    // Check again: the name may have come to hold a file this program has
+    // open, the source among them, since the file was created.
+    struct stat st {};
+    if (::stat(m_strTarget.c_str(), &st) == 0) {
+        const SIdentity now{KeyOf(st).first, KeyOf(st).second};
+        if (!(now == m_replacedId) && IsHeld(KeyOf(st)))
+            return EBUSY;
+        if (S_ISDIR(st.st_mode))
+            return EISDIR;
+    }
+    return ::rename(m_strTempPath.c_str(), m_strTarget.c_str()) == 0 ? 0 : errno;
+}
+
+void CFile::Discard() noexcept
+{
+    if (m_fd < 0)
+        return;
+    if (!m_strTempPath.empty())
+        ::unlink(m_strTempPath.c_str());
+    Release();
 }
 
 int CFile::Release() noexcept
 {
     {
         std::lock_guard<std::mutex> lock(g_holdersMutex);
-        auto it = g_holders.find({m_nDevice, m_nInode});
-        if (it != g_holders.end()) {
-            if (m_bExclusive)
+        auto forget = [](const SIdentity& id, bool bExclusive) {
+            auto it = g_holders.find({id.nDevice, id.nInode});
+            if (it == g_holders.end())
+                return;
+            if (bExclusive)
                 it->second.bExclusive = false;
             else if (it->second.nReaders > 0)
                 --it->second.nReaders;
             if (it->second.nReaders == 0 && !it->second.bExclusive)
                 g_holders.erase(it);
-        }
+        };
+        forget(m_id, m_bExclusive);
+        if (m_fdReplaced >= 0 || !(m_replacedId == SIdentity{}))
+            forget(m_replacedId, true);
     }
+    if (!m_strTempPath.empty())
+        UnregisterPartial(m_strTempPath.c_str());
     const int nErrno = ::close(m_fd) == 0 || errno == EINTR ? 0 : errno;
+    CloseQuietly(m_fdReplaced);
     m_fd = -1;
+    m_fdReplaced = -1;
+    m_replacedId = {};
+    m_strTempPath.clear();
+    m_strTarget.clear();
     m_bExclusive = false;
     m_nBufIndex = 0;
     m_nBufFill = 0;
     m_bDirty = false;
     return nErrno;
+}
+
+void CFile::RemovePartialFilesOnSignals()
+{
+    for (const int nSignal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction old {};
+        if (::sigaction(nSignal, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = RemovePartialFilesAndDie;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(nSignal, &action, nullptr);
+    }
 }
 
 void CFile::Fail(int nErrno) const
@@ -321,10 +548,21 @@ void CFile::Close()
     try {
         Flush();
     } catch (...) {
-        Release();
+        Discard();
         throw;
     }
-    if (const int nErrno = Release(); nErrno != 0)
+    int nErrno = 0;
+    if (!m_strTempPath.empty()) {
+        // From here a signal leaves the file to the rename, not to removal.
+        UnregisterPartial(m_strTempPath.c_str());
+        nErrno = Commit();
+        if (nErrno != 0) {
+            Discard();
+            throw CFileException(nErrno, m_strPath);
+        }
+    }
+    nErrno = Release();
+    if (nErrno != 0)
         throw CFileException(nErrno, m_strPath);
 }
 

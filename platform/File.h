@@ -11,6 +11,9 @@
 // ("No space left on device"), ready to be shown to the user.
 class CFileException : public std::runtime_error {
 public:
+    // Not an errno: a source that ended before the bytes its header promised.
+    static constexpr int kSourceChanged = -1;
+
     CFileException(int nErrno, std::string strPath);
 
     int GetErrno() const { return m_nErrno; }
@@ -28,8 +31,17 @@ private:
 // writing and shares it with nobody. Linux has no share-deny modes, so this class
 // keeps the promise itself: a file that this program holds open (same device and
 // inode, whatever the path says) cannot be created, and a file held in create
-// mode cannot be opened again. That is what keeps a save onto the source from
-// destroying the source.
+// mode cannot be opened again. Advisory locks (flock) carry the same rules to
+// other processes: shared for a file being read, exclusive for one being
+// written. That is what keeps a save onto the source from destroying the
+// source, and two runs from writing the same file at once.
+//
+// A regular file in create mode is written under a hidden temporary name in
+// its folder and takes its name only when Close() succeeds, so a file that is
+// not complete (a failed write, a full disk, an interrupted run) never stands
+// under its final name, and a file it would replace stays as it was until
+// then. An object destroyed without Close(), or given up with Discard(),
+// removes what it wrote. Devices (/dev/null) are written in place.
 //
 // Reads and writes go through one internal buffer, so byte-by-byte header
 // searches and block copies cost few system calls. Positions are 64-bit.
@@ -59,8 +71,15 @@ public:
     uint64_t Seek(int64_t nOffset, EFrom from);
     uint64_t GetPosition() const { return m_nBufStart + m_nBufIndex; }
     uint64_t GetLength() const;
-    // Writes out what is buffered and closes; throws when that fails.
+    // Writes out what is buffered and closes; a file in create mode then takes
+    // its name. Throws when that fails, and the file written is removed.
     void Close();
+    // Closes without keeping anything: a file in create mode is removed.
+    void Discard() noexcept;
+
+    // Makes SIGINT, SIGTERM and SIGHUP remove the files being created before
+    // the program ends, as the signal would end it. The executables call it once.
+    static void RemovePartialFilesOnSignals();
 
     // The name with extension and without directory.
     std::string GetFileName() const;
@@ -70,15 +89,30 @@ public:
 private:
     void Flush();
     void Fail(int nErrno) const;
-    // Closes the descriptor and forgets the holder; returns close()'s errno or 0.
+    bool OpenForReading(const std::string& strPath);
+    bool OpenForCreation(const std::string& strPath);
+    // Gives the temporary file its final name, unless that name now holds a
+    // file this program has open; returns 0 or the errno.
+    int Commit() noexcept;
+    // Closes the descriptors and forgets the holders; returns close()'s errno or 0.
     int Release() noexcept;
+
+    struct SIdentity {
+        unsigned long long nDevice = 0, nInode = 0;
+        bool operator==(const SIdentity&) const = default;
+    };
 
     int m_fd = -1;
     std::string m_strPath;
     std::string m_strOpenError;
     bool m_bExclusive = false;
-    unsigned long long m_nDevice = 0;
-    unsigned long long m_nInode = 0;
+    SIdentity m_id;
+    // Create mode on a regular file: the temporary file being written, the
+    // name it will take, and the file of that name it replaces (held locked).
+    std::string m_strTempPath;
+    std::string m_strTarget;
+    int m_fdReplaced = -1;
+    SIdentity m_replacedId;
 
     // File offset of the buffer's first byte; the logical position is
     // m_nBufStart + m_nBufIndex. When m_bDirty the first m_nBufIndex bytes

@@ -33,10 +33,10 @@ CCountCheck CheckFragmentCount(const std::string& strText, uint64_t nBytesToDivi
     const auto n = static_cast<uint32_t>(ParseFragmentCount(strText));
     if (n <= 1)
         return {kCheckCountTooSmall, kCountTooSmallText, n};
-    if (n > kMaxFragments)
-        return {kCheckTooManyFragments, kTooManyFragmentsText, n};
     if (nBytesToDivide / n < nBytesPerSecond)
         return {kCheckTooShort, kTooShortText, n};
+    if (n > kMaxFragments)
+        return {kCheckTooManyFragments, kTooManyFragmentsText, n};
     return {kCheckOk, nullptr, n};
 }
 

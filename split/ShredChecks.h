@@ -37,8 +37,9 @@ struct CCountCheck {
 // The number field's text converted as atoi does (optional sign, leading digits).
 int32_t ParseFragmentCount(const std::string& strText);
 
-// Steps 1 to 3 of the validation: the number is there, above 1, within the
-// fragment counter, and leaves every fragment at least one second of audio.
+// Steps 1 to 3 of the validation: the number is there, above 1, and leaves
+// every fragment at least one second of audio; then, beyond what the dialog
+// itself checks, within the 16-bit fragment counter.
 CCountCheck CheckFragmentCount(const std::string& strText, uint64_t nBytesToDivide, uint64_t nBytesPerSecond);
 CCountCheck CheckWaveFragmentCount(const std::string& strText, const CWaveShredArgs& args);
 CCountCheck CheckMp3FragmentCount(const std::string& strText, const CMp3ShredArgs& args);

@@ -102,7 +102,8 @@ TEST_F(Cli, ShredInputErrorsWriteNothing)
     for (const auto& [strCount, strMessage] : std::vector<std::pair<std::string, std::string>>{
              {"1", "Please enter fragment value greater than 1."},
              {"11", "The number of fragments is too large so that it will not play even for 1 second."},
-             {"70000", "The number of fragments cannot be more than 65534."}})
+             {"100000", "The number of fragments is too large so that it will not play even for 1 second."},
+             {"-3", "The number of fragments is too large so that it will not play even for 1 second."}})
         EXPECT_EQ(Cut({"shred", src, "-n", strCount}).strErr, strMessage + "\n");
     EXPECT_EQ(Cut({"shred", src, "-n", "2", "--estimate"}).nExit, 0);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"song.wav"});
