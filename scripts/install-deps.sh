@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  sox lame mpg123
+  sox lame mpg123 twolame
   time
 )
 
