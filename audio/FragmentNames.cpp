@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include <locale.h>
+
 namespace {
 
 // Decodes one UTF-8 sequence at s[i]; returns its length, 0 when invalid.
@@ -69,6 +71,18 @@ void RemoveAll(std::string& s, const std::string& strWhat)
     s = std::move(out);
 }
 
+// Unicode's simple case mapping, the same whatever the user's locale: the
+// C.UTF-8 locale's, which glibc always has. Without it non-ASCII is kept.
+char32_t ToUpperChar(char32_t cp)
+{
+    if (cp < 0x80)
+        return cp >= 'a' && cp <= 'z' ? cp - 'a' + 'A' : cp;
+    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    if (utf8 == locale_t{} || sizeof(wchar_t) < 4)
+        return cp;
+    return static_cast<char32_t>(::towupper_l(static_cast<wint_t>(cp), utf8));
+}
+
 } // namespace
 
 std::string ToUpperUtf8(const std::string& str)
@@ -82,14 +96,7 @@ std::string ToUpperUtf8(const std::string& str)
             out += str[i++];
             continue;
         }
-        char32_t upper = cp;
-        if (cp < 0x80) {
-            if (cp >= 'a' && cp <= 'z')
-                upper = cp - 'a' + 'A';
-        } else if (sizeof(wchar_t) >= 4) {
-            upper = static_cast<char32_t>(std::towupper(static_cast<wint_t>(cp)));
-        }
-        EncodeUtf8(upper, out);
+        EncodeUtf8(ToUpperChar(cp), out);
         i += nLen;
     }
     return out;

@@ -14,8 +14,9 @@ std::string FragmentBase(const std::string& strBaseName, const std::string& strS
 // in lower case (".wav", ".mp3").
 std::string FragmentPath(const std::string& strBase, unsigned nNumber, const std::string& strLowerExt);
 
-// Upper-cases a UTF-8 string with the current locale's case mapping; bytes
-// that are not valid UTF-8 are kept as they are, ASCII letters upper-cased.
+// Upper-cases a UTF-8 string with Unicode's simple case mapping, whatever the
+// locale, so a name gives the same fragment names under every locale; bytes
+// that are not valid UTF-8 are kept as they are.
 std::string ToUpperUtf8(const std::string& str);
 
 // The largest number of fragments an equal split makes (the fragment counter is 16-bit).

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 namespace {
 
@@ -124,6 +125,42 @@ TEST_F(Cli, ShredFailuresKeepWhatWasWritten)
     EXPECT_EQ(r.strErr, "tolvane-cut: " + (dir / "disk/TAKE-2.wav") + ": No space left on device\n");
     EXPECT_EQ(Lines(r.strOut).back(), dir / "disk/TAKE-1.wav");
     EXPECT_TRUE(ReadWrittenWav(dir / "disk/TAKE-1.wav").IsSourceAudioFrom(0));
+    std::vector<std::string> onDisk;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "disk"))
+        onDisk.push_back(entry.path().filename());
+    EXPECT_EQ(onDisk, std::vector<std::string>{"TAKE-1.wav"}) << "the fragment that did not fit is gone";
+}
+
+// Numbers read with a point and fragment names come out the same whatever the
+// user's locale (a German one here, made for the test when the system lacks it).
+TEST_F(Cli, NumbersAndNamesDoNotFollowTheLocale)
+{
+    const std::string strLocales = dir / "locales";
+    std::filesystem::create_directory(strLocales);
+    if (RunCommand({"localedef", "-i", "de_DE", "-f", "UTF-8", strLocales + "/de_DE.UTF-8"}).nExit != 0)
+        GTEST_SKIP() << "cannot make the de_DE.UTF-8 locale here";
+    const std::string strSource = dir / "\xc3\xa9t\xc3\xa9.wav"; // été.wav
+    std::filesystem::copy_file(src, strSource);
+    std::vector<std::string> outputs;
+    for (const std::string strLocale : {"C", "de_DE.UTF-8"}) {
+        const std::string strOut = dir / strLocale;
+        std::filesystem::create_directory(strOut);
+        const std::vector<std::string> env{"env", "LOCPATH=" + strLocales, "LC_ALL=" + strLocale, TOLVANE_CUT};
+        std::string strAll;
+        for (const auto& args : std::vector<std::vector<std::string>>{
+                 {"info", strSource},
+                 {"save", strSource, "--from", "1", "--to", "4", "-o", strOut + "/sel.wav"},
+                 {"shred", strSource, "-n", "3", "--base", strOut + "/\xc3\xa9t\xc3\xa9"}}) {
+            const CCommandResult r = RunCommand(env + args);
+            EXPECT_EQ(r.nExit, 0) << r.strErr;
+            strAll += r.strOut;
+        }
+        outputs.push_back(std::regex_replace(strAll, std::regex("/" + strLocale + "/"), "/OUT/"));
+    }
+    EXPECT_NE(outputs[0].find("Playing duration - 10.00 seconds"), std::string::npos);
+    EXPECT_NE(outputs[0].find("Fragments' playtime - 3.33 Second(s)"), std::string::npos);
+    EXPECT_NE(outputs[0].find("/OUT/\xc3\x89T\xc3\x89-3.wav"), std::string::npos) << outputs[0];
+    EXPECT_EQ(outputs[0], outputs[1]);
 }
 
 TEST_F(Cli, Mp3FilesToo)

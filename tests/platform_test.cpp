@@ -208,8 +208,11 @@ TEST(FragmentNames, UpperCaseTheFileNameOnly)
         {"", "/m/x.wav files/s.wav", "/m/x.wav files/S-2.wav"},
         {"rel/take.Wav", "/x/y.wav", "rel/TAKE-2.wav"},
         {"", "/m/\xc3\xa9t\xc3\xa9\xff.wav", "/m/\xc3\x89T\xc3\x89\xff-2.wav"}};
-    std::setlocale(LC_CTYPE, "C.UTF-8");
-    for (const auto& [strBase, strSource, strExpected] : cases)
-        EXPECT_EQ(FragmentPath(FragmentBase(strBase, strSource, ".WAV"), 2, ".wav"), strExpected);
+    for (const char* pLocale : {"C", "C.UTF-8"}) { // the same names under every locale
+        std::setlocale(LC_CTYPE, pLocale);
+        for (const auto& [strBase, strSource, strExpected] : cases)
+            EXPECT_EQ(FragmentPath(FragmentBase(strBase, strSource, ".WAV"), 2, ".wav"), strExpected) << pLocale;
+    }
+    std::setlocale(LC_CTYPE, "C");
     EXPECT_EQ(FragmentPath(FragmentBase("", "/Music/Live.mp3", ".MP3"), 1, ".mp3"), "/Music/LIVE-1.mp3");
 }

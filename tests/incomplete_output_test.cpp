@@ -1,0 +1,222 @@
+// Files that are not complete never stand under their final names: failed or
+// interrupted writes, a source cut short while it is read, and a second
+// process writing or reading the same files.
+#include "audio/Mp3File.h"
+#include "audio/WaveFile.h"
+#include "platform/File.h"
+#include "support/FakeUi.h"
+#include "support/Mp3Builder.h"
+#include "support/TempDir.h"
+#include "support/WavBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+void Write(CFile& file, const std::string& strText)
+{
+    file.Write(strText.data(), static_cast<uint32_t>(strText.size()));
+}
+
+bool HasPartialFile(const CTempDir& dir)
+{
+    for (const std::string& strName : dir.List())
+        if (strName.find(".tolvane-part") != std::string::npos)
+            return true;
+    return false;
+}
+
+// A WAV file whose header agrees with its length: nothing cut short.
+bool IsWholeWav(const std::string& strPath)
+{
+    const Bytes b = ReadBytes(strPath);
+    return b.size() >= 44 && GetU32(b, 4) == b.size() - 8 && GetU32(b, 40) == b.size() - 44;
+}
+
+} // namespace
+
+TEST(File, CreatedFileTakesItsNameOnlyWhenClosed)
+{
+    CTempDir dir;
+    WriteBytes(dir / "old.wav", Bytes(10, 1));
+    WriteBytes(dir / ".stale.wav.tolvane-part", Bytes(100, 2)); // left by a killed run
+    {
+        CFile out;
+        ASSERT_TRUE(out.Open(dir / "old.wav", CFile::EMode::Create));
+        Write(out, "new");
+        EXPECT_EQ(out.GetFileName(), "old.wav");
+        EXPECT_EQ(ReadBytes(dir / "old.wav"), Bytes(10, 1)) << "replaced only when complete";
+        out.Close();
+    }
+    EXPECT_EQ(ReadBytes(dir / "old.wav"), (Bytes{'n', 'e', 'w'}));
+    {
+        CFile dropped, discarded, stale;
+        ASSERT_TRUE(dropped.Open(dir / "dropped.wav", CFile::EMode::Create));
+        ASSERT_TRUE(discarded.Open(dir / "old.wav", CFile::EMode::Create));
+        ASSERT_TRUE(stale.Open(dir / "stale.wav", CFile::EMode::Create));
+        Write(dropped, "abc");
+        Write(discarded, "abc");
+        discarded.Discard();
+        Write(stale, "xy");
+        stale.Close();
+    } // dropped goes without Close()
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"old.wav", "stale.wav"}));
+    EXPECT_EQ(ReadBytes(dir / "old.wav"), (Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(ReadBytes(dir / "stale.wav"), (Bytes{'x', 'y'}));
+}
+
+// The same rules between processes as within one: a second writer of a file,
+// or a writer of a file another process reads, is refused; readers share.
+TEST(File, AnotherProcessMeetsTheSameLocks)
+{
+    CTempDir dir;
+    WriteBytes(dir / "src.wav", Bytes(100, 7));
+    int toParent[2], toChild[2];
+    ASSERT_EQ(::pipe(toParent), 0);
+    ASSERT_EQ(::pipe(toChild), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        CFile reader, writer;
+        const bool bOpened = reader.Open(dir / "src.wav", CFile::EMode::Read) &&
+                             writer.Open(dir / "out.wav", CFile::EMode::Create);
+        char c = bOpened ? 'y' : 'n';
+        (void)!::write(toParent[1], &c, 1);
+        (void)!::read(toChild[0], &c, 1);
+        ::_exit(0); // as if killed: no Close(), no cleanup
+    }
+    char c = 0;
+    ASSERT_EQ(::read(toParent[0], &c, 1), 1);
+    EXPECT_EQ(c, 'y');
+    CFile file;
+    EXPECT_FALSE(file.Open(dir / "src.wav", CFile::EMode::Create)) << "another process reads it";
+    EXPECT_FALSE(file.Open(dir / "out.wav", CFile::EMode::Create)) << "another process writes it";
+    EXPECT_TRUE(file.Open(dir / "src.wav", CFile::EMode::Read)) << "readers share";
+    file.Close();
+    (void)!::write(toChild[1], &c, 1);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    for (int fd : {toParent[0], toParent[1], toChild[0], toChild[1]})
+        ::close(fd);
+    EXPECT_EQ(ReadBytes(dir / "src.wav"), Bytes(100, 7));
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.wav"));
+    ASSERT_TRUE(file.Open(dir / "out.wav", CFile::EMode::Create)) << "the locks went with the process";
+    file.Close();
+}
+
+class SignalDuringWrite : public testing::TestWithParam<int> {};
+
+TEST_P(SignalDuringWrite, RemovesTheFileBeingWritten)
+{
+    CTempDir dir;
+    WriteBytes(dir / "kept.wav", Bytes(10, 1));
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        CFile::RemovePartialFilesOnSignals();
+        CFile done, replacing, fresh;
+        if (done.Open(dir / "done.wav", CFile::EMode::Create)) {
+            Write(done, "whole");
+            done.Close();
+        }
+        if (replacing.Open(dir / "kept.wav", CFile::EMode::Create) &&
+            fresh.Open(dir / "fresh.wav", CFile::EMode::Create)) {
+            Write(replacing, "part");
+            ::raise(GetParam());
+        }
+        ::_exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == GetParam()) << "ends as the signal would end it";
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"done.wav", "kept.wav"}));
+    EXPECT_EQ(ReadBytes(dir / "kept.wav"), Bytes(10, 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalDuringWrite, testing::Values(SIGINT, SIGTERM, SIGHUP));
+
+// The source loses its tail while a cut reads it: the cut fails with a message
+// saying so, the file being written is gone, fragments written before stay.
+TEST(SourceCutShort, WhileCopyingIsAnErrorAndLeavesNoPartialFile)
+{
+    CTempDir dir;
+    const Bytes wav = BuildWav({});
+    const Bytes mp3 = Stream({}, 417, 800);
+    for (const std::string strName : {"in.wav", "in.mp3"}) {
+        SCOPED_TRACE(strName);
+        const std::string strSource = dir / strName;
+        WriteBytes(strSource, strName == "in.wav" ? wav : mp3);
+        CFakeUi ui;
+        std::unique_ptr<CAudioFile> pFile;
+        if (strName == "in.wav")
+            pFile = std::make_unique<CWaveFile>(strSource, nullptr, ui);
+        else
+            pFile = std::make_unique<CMp3File>(strSource, nullptr, ui);
+        ASSERT_EQ(pFile->GetError(), 0);
+        ui.onStepFile = [&] {
+            if (ui.Count("number 2") == 1)
+                ::truncate(strSource.c_str(), 200000);
+        };
+        ui.shredAnswer = {true, 3, dir / "part"};
+        try {
+            pFile->ShredEqually();
+            ADD_FAILURE() << "no error";
+        } catch (const CFileException& e) {
+            EXPECT_EQ(e.GetErrno(), CFileException::kSourceChanged);
+            EXPECT_EQ(e.GetPath(), strSource);
+            EXPECT_STREQ(e.what(), "the source file changed or was cut short while it was read");
+        }
+        const std::string strExt = strName.substr(2);
+        EXPECT_TRUE(std::filesystem::exists(dir / ("PART-1" + strExt)));
+        EXPECT_FALSE(std::filesystem::exists(dir / ("PART-2" + strExt)));
+        EXPECT_FALSE(HasPartialFile(dir));
+        pFile.reset();
+        std::filesystem::remove(dir / ("PART-1" + strExt));
+        std::filesystem::remove(strSource);
+    }
+}
+
+// Interrupted at any moment, tolvane-cut leaves only whole files under final names.
+TEST(InterruptedCut, LeavesOnlyWholeFiles)
+{
+    CTempDir dir;
+    const std::string strSource = dir / "big.wav";
+    const uint32_t nData = 400'000'000; // read as zeros from a sparse file
+    WriteBytes(strSource, BuildWav({.dataBytes = 0, .dataSizeField = nData}));
+    ASSERT_EQ(::truncate(strSource.c_str(), 44 + nData), 0);
+
+    const std::string strBase = dir / "part";
+    std::vector<std::string> args{TOLVANE_CUT, "shred", strSource, "-n", "8", "--base", strBase};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    // Wait until a fragment after the first is being written, then interrupt.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!std::filesystem::exists(dir / ".PART-3.wav.tolvane-part") && std::chrono::steady_clock::now() < deadline &&
+           ::waitpid(pid, nullptr, WNOHANG) == 0)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ::kill(pid, SIGINT);
+    ::waitpid(pid, nullptr, 0);
+    EXPECT_FALSE(HasPartialFile(dir));
+    for (const std::string& strName : dir.List())
+        EXPECT_TRUE(strName == "big.wav" || IsWholeWav(dir / strName)) << strName;
+}
