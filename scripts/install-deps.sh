@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   sox lame mpg123 twolame
-  time
+  time locales
 )
 
 missing=()
