@@ -7,6 +7,7 @@
 #include "split/ShredChecks.h"
 
 #include <algorithm>
+#include <chrono>
 
 CAudioFile::CAudioFile(std::string strPath, CWnd* pParentWnd, IAudioUi& ui)
     : m_pParentWnd(pParentWnd), m_ui(ui)
@@ -53,10 +54,14 @@ int32_t CAudioFile::ReportError(CWnd* pOwner)
 // The bytes move in large kernel copies, several blocks at a time; the file
 // bar is still stepped once for every whole block, before that block is
 // copied, and as often as a block-by-block copy would step it when the source
-// ends early.
+// ends early. Each kernel copy costs a fixed setup, so the batch grows while
+// batches go fast and shrinks when one is slow: on a fast disk few large
+// copies, on a slow one the bar still moves several times a second.
 uint32_t CAudioFile::CopyData(CFile& output, uint32_t nCount, IShredProgress* pProgress)
 {
-    constexpr uint32_t kBlocksPerCopy = 100;
+    using Clock = std::chrono::steady_clock;
+    constexpr uint64_t kMinBlocks = 100, kMaxBlocks = 12800; // 1 MB to 128 MB
+    constexpr auto kFast = std::chrono::milliseconds(20), kSlow = std::chrono::milliseconds(100);
     const uint32_t nRemainder = nCount % kCopyBlock;
     uint64_t nCopied = m_file.TransferTo(output, nRemainder);
     if (nCopied == nRemainder) {
@@ -64,16 +69,23 @@ uint32_t CAudioFile::CopyData(CFile& output, uint32_t nCount, IShredProgress* pP
         const uint64_t nPos = m_file.GetPosition();
         const uint64_t nReadable = std::min<uint64_t>(nCount - nCopied, nLength > nPos ? nLength - nPos : 0);
         uint64_t nBlocks = (nReadable + kCopyBlock - 1) / kCopyBlock;
+        uint64_t nBatchBlocks = kMinBlocks;
         while (nBlocks > 0) {
-            const uint64_t nBatch = std::min<uint64_t>(nBlocks, kBlocksPerCopy);
+            const uint64_t nBatch = std::min<uint64_t>(nBlocks, nBatchBlocks);
             for (uint64_t i = 0; pProgress && i < nBatch; ++i)
                 pProgress->StepFile();
             const uint64_t nWant = std::min<uint64_t>(nBatch * kCopyBlock, nCount - nCopied);
+            const auto start = Clock::now();
             const uint64_t nGot = m_file.TransferTo(output, nWant);
+            const auto took = Clock::now() - start;
             nCopied += nGot;
             nBlocks -= nBatch;
             if (nGot < nWant)
                 break;
+            if (took < kFast)
+                nBatchBlocks = std::min(nBatchBlocks * 2, kMaxBlocks);
+            else if (took > kSlow)
+                nBatchBlocks = std::max(nBatchBlocks / 2, kMinBlocks);
         }
     }
     if (nCopied < nCount) {

@@ -64,6 +64,27 @@ extern "C" void RemovePartialFilesAndDie(int nSignal)
     ::raise(nSignal);
 }
 
+// Holds back the signals that remove partial files while a temporary file is
+// between being created and being registered, or between being registered
+// and being renamed: a signal then arrives when the file is known or named.
+class CSignalsHeld {
+public:
+    CSignalsHeld()
+    {
+        sigset_t set;
+        sigemptyset(&set);
+        for (const int nSignal : {SIGINT, SIGTERM, SIGHUP})
+            sigaddset(&set, nSignal);
+        ::pthread_sigmask(SIG_BLOCK, &set, &m_old);
+    }
+    ~CSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &m_old, nullptr); }
+    CSignalsHeld(const CSignalsHeld&) = delete;
+    CSignalsHeld& operator=(const CSignalsHeld&) = delete;
+
+private:
+    sigset_t m_old;
+};
+
 std::string SystemText(int nErrno)
 {
     if (nErrno == CFileException::kSourceChanged)
@@ -171,6 +192,8 @@ bool CFile::OpenForReading(const std::string& strPath)
         }
         ++g_holders[key].nReaders;
     }
+    // Audio is read front to back: let the kernel read ahead generously.
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     m_fd = fd;
     m_bExclusive = false;
     m_id = {key.first, key.second};
@@ -180,6 +203,7 @@ bool CFile::OpenForReading(const std::string& strPath)
 
 bool CFile::OpenForCreation(const std::string& strPath)
 {
+    const CSignalsHeld held;
     auto fail = [&](int nErrno, int fdTemp, int fdReplaced) {
         m_strOpenError = SystemText(nErrno);
         CloseQuietly(fdTemp);
@@ -320,6 +344,7 @@ void CFile::Discard() noexcept
 {
     if (m_fd < 0)
         return;
+    const CSignalsHeld held;
     if (!m_strTempPath.empty())
         ::unlink(m_strTempPath.c_str());
     Release();
@@ -551,18 +576,14 @@ void CFile::Close()
         Discard();
         throw;
     }
-    int nErrno = 0;
+    const CSignalsHeld held;
     if (!m_strTempPath.empty()) {
-        // From here a signal leaves the file to the rename, not to removal.
-        UnregisterPartial(m_strTempPath.c_str());
-        nErrno = Commit();
-        if (nErrno != 0) {
+        if (const int nErrno = Commit(); nErrno != 0) {
             Discard();
             throw CFileException(nErrno, m_strPath);
         }
     }
-    nErrno = Release();
-    if (nErrno != 0)
+    if (const int nErrno = Release(); nErrno != 0)
         throw CFileException(nErrno, m_strPath);
 }
 
