@@ -88,28 +88,24 @@ void CMp3File::ReadInformationFrame()
         m_dAverageBytesPerSec = mp3::AverageBytesPerSecond(m_dwHeader, *info->frames, GetDataLength());
 }
 
-bool CMp3File::FindFrame()
+bool CMp3File::FindFrame(unsigned nReach)
 {
     const uint32_t dwAccepted = m_dwHeader;
     unsigned char byte = 0;
-    unsigned nExamined = 0;
-    bool bMore = m_file.Read(&byte, 1) == 1;
-    while (bMore && nExamined < kSearchReach) {
-        ++nExamined;
-        if (byte == 0xFF) {
-            const uint64_t nCandidate = m_file.GetPosition() - 1;
-            m_file.Seek(static_cast<int64_t>(nCandidate), CFile::EFrom::Begin);
-            unsigned char raw[4];
-            if (m_file.Read(raw, 4) == 4) {
-                m_dwHeader = ReadU32LE(raw);
-                if (mp3::HasSync(m_dwHeader) && CheckHeader()) {
-                    m_file.Seek(static_cast<int64_t>(nCandidate), CFile::EFrom::Begin);
-                    return true;
-                }
+    for (unsigned nExamined = 0; nExamined < nReach && m_file.Read(&byte, 1) == 1; ++nExamined) {
+        if (byte != 0xFF)
+            continue;
+        const uint64_t nCandidate = m_file.GetPosition() - 1;
+        m_file.Seek(static_cast<int64_t>(nCandidate), CFile::EFrom::Begin);
+        unsigned char raw[4];
+        if (m_file.Read(raw, 4) == 4) {
+            m_dwHeader = ReadU32LE(raw);
+            if (mp3::HasSync(m_dwHeader) && CheckHeader()) {
+                m_file.Seek(static_cast<int64_t>(nCandidate), CFile::EFrom::Begin);
+                return true;
             }
-            m_file.Seek(static_cast<int64_t>(nCandidate + 1), CFile::EFrom::Begin);
         }
-        bMore = m_file.Read(&byte, 1) == 1;
+        m_file.Seek(static_cast<int64_t>(nCandidate + 1), CFile::EFrom::Begin);
     }
     m_dwHeader = dwAccepted;
     return false;
@@ -130,12 +126,12 @@ bool CMp3File::CheckHeader()
     return bFollowed;
 }
 
-bool CMp3File::FindAudioFrame()
+bool CMp3File::FindAudioFrame(unsigned nReach)
 {
     const uint32_t dwAccepted = m_dwHeader;
     if (m_file.GetPosition() >= GetAudioEnd())
         return false;
-    if (!FindFrame())
+    if (!FindFrame(nReach))
         return false;
     if (m_file.GetPosition() < GetAudioEnd())
         return true;
@@ -198,7 +194,7 @@ uint64_t CMp3File::BytesLeftInAudio() const
 int32_t CMp3File::RewindToFirstFrame()
 {
     m_file.Seek(static_cast<int64_t>(m_nAudioStart), CFile::EFrom::Begin);
-    if (!FindAudioFrame())
+    if (!FindAudioFrame(kFirstFrameReach))
         m_nError = kStatusInvalidMp3;
     return m_nError;
 }

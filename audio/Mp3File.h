@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/AudioFile.h"
+#include "audio/Mp3Header.h"
 
 #include <array>
 #include <cstdint>
@@ -31,10 +32,11 @@ public:
 
     // Copies the file's last 128 bytes into m_tag.
     void ReadTag();
-    // Searches byte by byte, at most 1000 bytes from the current position, for a
-    // header that CheckHeader accepts. Found: the file stands on it and
-    // m_dwHeader holds it. Not found: m_dwHeader keeps the last accepted header.
-    bool FindFrame();
+    // Searches byte by byte, at most nReach bytes from the current position, for
+    // a header that CheckHeader accepts. Found: the file stands on it and
+    // m_dwHeader holds it. Not found: the file stands on the first byte not
+    // examined and m_dwHeader keeps the last accepted header.
+    bool FindFrame(unsigned nReach);
     // Tests the candidate in m_dwHeader, and that a plausible header follows one
     // frame length later. The file position is left as it was.
     bool CheckHeader();
@@ -56,7 +58,11 @@ public:
     // The rate every conversion between time and bytes uses.
     double GetBytesPerSecond() const;
 
-    static constexpr unsigned kSearchReach = 1000;
+    // How far the search for the first frame goes from where the audio starts.
+    static constexpr unsigned kFirstFrameReach = 1000;
+    // How far a search goes from a cut point, which may fall just behind a frame
+    // header: past two of the longest frames there can be.
+    static constexpr unsigned kCutReach = 2 * mp3::kLongestFrameLength;
     static constexpr uint32_t kTagBytes = 128;
     // Leading ID3v2 tags skipped at most, so that opening stays bounded.
     static constexpr unsigned kMaxId3v2Tags = 64;
@@ -73,7 +79,7 @@ private:
     uint64_t SkipId3v2Tags();
     void ReadInformationFrame();
     // FindFrame, refusing a header found at or past the end of the audio.
-    bool FindAudioFrame();
+    bool FindAudioFrame(unsigned nReach);
     uint64_t GetAudioEnd() const;
     uint64_t BytesLeftInAudio() const;
     uint64_t SecondsToBytes(uint64_t nSeconds) const;

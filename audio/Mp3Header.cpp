@@ -1,41 +1,10 @@
 #include "audio/Mp3Header.h"
 
-#include <array>
 #include <cstring>
 
 namespace mp3 {
 
 namespace {
-
-// kbit/s for bitrate indexes 0 to 15, by column: MPEG-1 Layer I, II, III;
-// MPEG-2 and 2.5 Layer I; MPEG-2 and 2.5 Layers II and III.
-constexpr std::array<std::array<uint16_t, 16>, 5> kBitrates{{
-    {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
-    {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
-    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},
-    {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
-    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
-}};
-
-// Hz for sampling rate indexes 0 to 3, by version field (2.5, reserved, 2, 1).
-constexpr std::array<std::array<uint32_t, 4>, 4> kSamplingRates{{
-    {11025, 12000, 8000, 0},
-    {0, 0, 0, 0},
-    {22050, 24000, 16000, 0},
-    {44100, 48000, 32000, 0},
-}};
-
-// The bitrate column of a header, or -1 for a reserved version or layer.
-int BitrateColumn(uint32_t dw)
-{
-    const unsigned nVersion = Version(dw);
-    const unsigned nLayer = Layer(dw);
-    if (nVersion == kVersionReserved || nLayer == kLayerReserved)
-        return -1;
-    if (nVersion == kVersion1)
-        return nLayer == kLayer1 ? 0 : nLayer == kLayer2 ? 1 : 2;
-    return nLayer == kLayer1 ? 3 : 4;
-}
 
 uint32_t ReadU32BE(const unsigned char* p)
 {
@@ -78,36 +47,6 @@ std::optional<CInfoFrame> ParseVbri(const unsigned char* pTag, size_t nAvailable
 }
 
 } // namespace
-
-uint32_t Bitrate(uint32_t dw)
-{
-    const int nColumn = BitrateColumn(dw);
-    return nColumn < 0 ? 0 : uint32_t{kBitrates[static_cast<size_t>(nColumn)][BitrateIndex(dw)]} * 1000;
-}
-
-uint32_t SamplingRate(uint32_t dw)
-{
-    return kSamplingRates[Version(dw)][SamplingIndex(dw)];
-}
-
-uint32_t FrameLength(uint32_t dw)
-{
-    const uint32_t nRate = SamplingRate(dw);
-    if (nRate == 0)
-        return 0;
-    const uint32_t nBitrate = Bitrate(dw);
-    const uint32_t nPadding = Padding(dw);
-    switch (Layer(dw)) {
-    case kLayer1:
-        return (12 * nBitrate / nRate + nPadding) * 4;
-    case kLayer2:
-        return 144 * nBitrate / nRate + nPadding;
-    case kLayer3:
-        return (Version(dw) == kVersion1 ? 144 : 72) * nBitrate / nRate + nPadding;
-    default:
-        return 0;
-    }
-}
 
 uint32_t SamplesPerFrame(uint32_t dw)
 {
@@ -161,7 +100,7 @@ std::optional<CInfoFrame> ParseInfoFrame(uint32_t dw, const unsigned char* pFram
 
 double AverageBytesPerSecond(uint32_t dw, uint64_t nFrames, uint64_t nAudioBytes)
 {
-    const int nColumn = BitrateColumn(dw);
+    const int nColumn = tables::BitrateColumn(dw);
     const uint32_t nRate = SamplingRate(dw);
     if (nColumn < 0 || nRate == 0 || nFrames == 0 || nAudioBytes == 0)
         return 0.0;
@@ -169,7 +108,7 @@ double AverageBytesPerSecond(uint32_t dw, uint64_t nFrames, uint64_t nAudioBytes
     const double dBytesPerSecond = static_cast<double>(nAudioBytes) / dSeconds;
     // Padding slots and a partly counted last frame move a true average a
     // little off the table; anything further off is not this stream's.
-    const auto& column = kBitrates[static_cast<size_t>(nColumn)];
+    const auto& column = tables::kBitrates[static_cast<size_t>(nColumn)];
     const double dLowest = column[1] * 1000.0 / 8 * 0.9;
     const double dHighest = column[14] * 1000.0 / 8 * 1.1;
     return dBytesPerSecond >= dLowest && dBytesPerSecond <= dHighest ? dBytesPerSecond : 0.0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -30,13 +32,90 @@ constexpr bool Original(uint32_t dw) { return ((dw >> 26) & 1) != 0; }
 // The sync pattern: eleven set bits.
 constexpr bool HasSync(uint32_t dw) { return (dw & 0xFF) == 0xFF && (dw & 0xE000) == 0xE000; }
 
+namespace tables {
+
+// kbit/s for bitrate indexes 0 to 15, by column: MPEG-1 Layer I, II, III;
+// MPEG-2 and 2.5 Layer I; MPEG-2 and 2.5 Layers II and III.
+inline constexpr std::array<std::array<uint16_t, 16>, 5> kBitrates{{
+    {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
+    {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
+    {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},
+    {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
+    {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+}};
+
+// Hz for sampling rate indexes 0 to 3, by version field (2.5, reserved, 2, 1).
+inline constexpr std::array<std::array<uint32_t, 4>, 4> kSamplingRates{{
+    {11025, 12000, 8000, 0},
+    {0, 0, 0, 0},
+    {22050, 24000, 16000, 0},
+    {44100, 48000, 32000, 0},
+}};
+
+// The bitrate column of a header, or -1 for a reserved version or layer.
+constexpr int BitrateColumn(uint32_t dw)
+{
+    const unsigned nVersion = Version(dw);
+    const unsigned nLayer = Layer(dw);
+    if (nVersion == kVersionReserved || nLayer == kLayerReserved)
+        return -1;
+    if (nVersion == kVersion1)
+        return nLayer == kLayer1 ? 0 : nLayer == kLayer2 ? 1 : 2;
+    return nLayer == kLayer1 ? 3 : 4;
+}
+
+} // namespace tables
+
 // Bits per second from the table; 0 for free format, the forbidden index 15
 // and a reserved version or layer.
-uint32_t Bitrate(uint32_t dw);
+constexpr uint32_t Bitrate(uint32_t dw)
+{
+    const int nColumn = tables::BitrateColumn(dw);
+    return nColumn < 0 ? 0 : uint32_t{tables::kBitrates[static_cast<size_t>(nColumn)][BitrateIndex(dw)]} * 1000;
+}
+
 // Hz from the table; 0 for index 3 and the reserved version.
-uint32_t SamplingRate(uint32_t dw);
+constexpr uint32_t SamplingRate(uint32_t dw)
+{
+    return tables::kSamplingRates[Version(dw)][SamplingIndex(dw)];
+}
+
 // Bytes of the whole frame, header included; 0 when the rate is unknown.
-uint32_t FrameLength(uint32_t dw);
+constexpr uint32_t FrameLength(uint32_t dw)
+{
+    const uint32_t nRate = SamplingRate(dw);
+    if (nRate == 0)
+        return 0;
+    const uint32_t nBitrate = Bitrate(dw);
+    const uint32_t nPadding = Padding(dw);
+    switch (Layer(dw)) {
+    case kLayer1:
+        return (12 * nBitrate / nRate + nPadding) * 4;
+    case kLayer2:
+        return 144 * nBitrate / nRate + nPadding;
+    case kLayer3:
+        return (Version(dw) == kVersion1 ? 144 : 72) * nBitrate / nRate + nPadding;
+    default:
+        return 0;
+    }
+}
+
+// The longest frame any header may announce, over every version, layer,
+// bitrate and sampling rate, padded.
+constexpr uint32_t LongestFrameLength()
+{
+    uint32_t nLongest = 0;
+    for (uint32_t nVersion : {kVersion25, kVersion2, kVersion1})
+        for (uint32_t nLayer : {kLayer3, kLayer2, kLayer1})
+            for (uint32_t nBitrate = 1; nBitrate < 15; ++nBitrate)
+                for (uint32_t nSampling = 0; nSampling < 3; ++nSampling) {
+                    const uint32_t dw =
+                        nVersion << 11 | nLayer << 9 | nBitrate << 20 | nSampling << 18 | uint32_t{1} << 17;
+                    nLongest = std::max(nLongest, FrameLength(dw));
+                }
+    return nLongest;
+}
+inline constexpr uint32_t kLongestFrameLength = LongestFrameLength();
 // PCM samples per channel that one frame holds; 0 for a reserved layer.
 uint32_t SamplesPerFrame(uint32_t dw);
 

@@ -46,7 +46,7 @@ int32_t CMp3File::SaveSelection(std::string strOutPath, int32_t nStart, int32_t 
     uint64_t nCopy = 0;
     if (nOffset < GetDataLength()) {
         m_file.Seek(static_cast<int64_t>(m_nAudioStart + nOffset), CFile::EFrom::Begin);
-        FindAudioFrame();
+        FindAudioFrame(kCutReach);
         nCopy = std::min(nCount, BytesLeftInAudio());
     }
 
@@ -98,7 +98,7 @@ int32_t CMp3File::ShredEqually()
 // search goes on from where this one stopped.
 int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, IShredProgress* pProgress)
 {
-    if (!FindAudioFrame())
+    if (!FindAudioFrame(kCutReach))
         return -1;
     pProgress->SetFileBytes(ClampToU32(nFragmentSize));
     CopyOverlap(output, m_nOverlap);
@@ -118,7 +118,7 @@ void CMp3File::CopyOverlap(CFile& output, int32_t nSeconds)
     const uint64_t nBefore = nHere > m_nAudioStart ? nHere - m_nAudioStart : 0;
     const uint64_t nFrom = nBefore >= nBytes ? nHere - nBytes : nHere - nBefore;
     m_file.Seek(static_cast<int64_t>(nFrom), CFile::EFrom::Begin);
-    if (FindFrame() && m_file.GetPosition() < nHere)
+    if (FindFrame(kCutReach) && m_file.GetPosition() < nHere)
         CopyAll(output, nHere - m_file.GetPosition(), nullptr);
     m_file.Seek(static_cast<int64_t>(nHere), CFile::EFrom::Begin);
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <regex>
@@ -109,6 +110,100 @@ INSTANTIATE_TEST_SUITE_P(
         SEncoding{"Mpeg25CbrMonoBothTags", 8000, {"-a", "-b", "16", "--add-id3v2", "--pad-id3v2-size", "1500", "--tt",
                   "T"}, true, true},
         SEncoding{"Mpeg25VbrMono", 8000, {"-a", "-V", "6"}, false, false}),
+    ByName);
+
+// Raw 16-bit stereo: sawtooths of 3001 and 2203 Hz trading places between the channels, and a little
+// noise. Best-quality VBR gives about half its frames the largest size.
+Bytes Bright(uint32_t nRate, uint32_t nSeconds)
+{
+    Bytes out;
+    for (uint32_t i = 0, nNoise = 1; i < nRate * nSeconds; ++i, nNoise = nNoise * 1103515245 + 12345) {
+        const double t = double(i) / nRate, dNoise = 2000 * ((nNoise >> 16) / 32768.0 - 1.0);
+        const double dSwell = 0.5 + 0.5 * std::sin(2 * std::numbers::pi * 0.7 * t);
+        for (double s : {30000 * (2 * std::fmod(3001 * t, 1.0) - 1) * dSwell + dNoise,
+                         30000 * (2 * std::fmod(2203 * t, 1.0) - 1) * (1 - dSwell) + dNoise}) {
+            const auto n = static_cast<int16_t>(s);
+            out.insert(out.end(), {static_cast<unsigned char>(n), static_cast<unsigned char>(n >> 8)});
+        }
+    }
+    return out;
+}
+
+struct SLongFrames {
+    const char* name;
+    std::vector<std::string> encoder; // reads raw PCM, then the input and output paths follow
+    uint32_t nRate, nSeconds, nFragments;
+};
+
+class Mp3LongFrames : public testing::TestWithParam<SLongFrames> {};
+
+// Frames longer than the search for the first frame reaches: every cut point still finds the next
+// frame, so pieces lose nothing but the tail of the frame a cut falls in.
+TEST_P(Mp3LongFrames, EveryCutStartsOnTheNextFrame)
+{
+    const SLongFrames& c = GetParam();
+    if (!HaveProgram(c.encoder[0]))
+        GTEST_SKIP() << c.encoder[0] << " is needed";
+    CTempDir dir;
+    WriteBytes(dir / "in.pcm", Bright(c.nRate, c.nSeconds));
+    ASSERT_EQ(RunCommand(c.encoder + std::vector<std::string>{dir / "in.pcm", dir / "in.mp3"}).nExit, 0);
+    const Bytes source = ReadBytes(dir / "in.mp3");
+    std::vector<size_t> frames; // where each frame of the chain starts, then the end
+    uint32_t nLongest = 0;
+    for (size_t n = 0; n < source.size(); n += mp3::FrameLength(PackedAt(source, n))) {
+        ASSERT_TRUE(n + 4 <= source.size() && mp3::IsUsableHeader(PackedAt(source, n))) << n;
+        frames.push_back(n);
+        nLongest = std::max(nLongest, mp3::FrameLength(PackedAt(source, n)));
+    }
+    frames.push_back(source.size());
+    ASSERT_GT(nLongest, CMp3File::kFirstFrameReach);
+    const auto nextFrame = [&](size_t n) { return *std::ranges::lower_bound(frames, n); };
+    // The piece's bytes are the source's from the first frame at or after nFrom; returns where they end.
+    const auto checkPiece = [&](const std::string& strName, size_t nFrom) {
+        SCOPED_TRACE(strName + " from " + std::to_string(nFrom));
+        const Bytes piece = ReadBytes(dir / strName);
+        const size_t nStart = nextFrame(nFrom);
+        EXPECT_TRUE(!piece.empty() && nStart + piece.size() <= source.size() &&
+                    std::equal(piece.begin(), piece.end(), source.begin() + nStart));
+        return nStart + piece.size();
+    };
+
+    CFakeUi ui;
+    CMp3File file(dir / "in.mp3", nullptr, ui);
+    ASSERT_EQ(file.GetError(), 0);
+    const size_t nAudioStart = file.GetAudioStart();
+    const double dRate = file.GetBytesPerSecond();
+    for (uint32_t i = 0; i + 1 < c.nSeconds; ++i) {
+        ASSERT_EQ(file.SaveSelection(dir / "sel.mp3", i, i + 1, 1), 0);
+        checkPiece("sel.mp3", nAudioStart + static_cast<size_t>(dRate * i));
+    }
+    ui.shredAnswer = {true, static_cast<int32_t>(c.nFragments), dir / "cut"};
+    ASSERT_EQ(file.ShredEqually(), 0);
+    EXPECT_TRUE(file.GetEmptyFragments().empty());
+    std::vector<size_t> starts;
+    size_t nEnd = nAudioStart;
+    for (size_t i = 1; i <= c.nFragments; ++i) {
+        starts.push_back(nextFrame(nEnd));
+        nEnd = checkPiece("CUT-" + std::to_string(i) + ".mp3", nEnd);
+    }
+    EXPECT_GT(nEnd + c.nFragments, source.size()); // short of the end by the division's remainder at most
+    // Lead-ins of 1 s: from the first frame at or after 1 s before each fragment's start.
+    file.SetOverlapTime(1);
+    ui.shredAnswer.strBaseName = dir / "lap";
+    ASSERT_EQ(file.ShredEqually(), 0);
+    for (size_t i = 2; i <= c.nFragments; ++i)
+        checkPiece("LAP-" + std::to_string(i) + ".mp3", starts[i - 1] - static_cast<size_t>(dRate));
+}
+
+// Frames of up to 1044, 1045 and 1728 bytes; the fragment counts are ones at which a search reaching
+// only 1000 bytes lost fragments.
+INSTANTIATE_TEST_SUITE_P(
+    Encoders, Mp3LongFrames,
+    testing::Values(
+        SLongFrames{"Layer3Cbr320", {"lame", "--quiet", "-r", "-s", "44.1", "-b", "320"}, 44100, 32, 25},
+        SLongFrames{"Layer3Vbr0", {"lame", "--quiet", "-r", "-s", "44.1", "-V", "0"}, 44100, 32, 24},
+        SLongFrames{"Layer2Cbr384", {"twolame", "--quiet", "-r", "-s", "32000", "-N", "2", "-b", "384"}, 32000, 32,
+                    25}),
     ByName);
 
 } // namespace

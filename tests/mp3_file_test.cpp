@@ -93,8 +93,10 @@ const Bytes kTaggedInfo =
     Id3v2Tag(3000) + InfoFrame(k48000Hz, 384, "Info", 1000, 384384) + Stream(k48000Hz, 384, 1000) + kTag;
 constexpr size_t kInfoAudio = 3394;
 const Bytes k200000 = Slice(Stream(k128, 417, 480), 0, 200000);
-// 60 frames, then 10000 bytes with just a stray 64 kbit/s header: a search gives up 1001 bytes on.
-const Bytes kStrayAfter60 = Stream(k128, 417, 60) + Filler(6990) + HeaderBytes(k64) + Filler(3006);
+// 60 frames, then 32000 bytes with just a stray 64 kbit/s header: a search from 2 s gives up 5762 bytes on.
+const Bytes kStrayAfter60 = Stream(k128, 417, 60) + Filler(6990) + HeaderBytes(k64) + Filler(25006);
+// 1728-byte frames at 48000 bytes a second: 3 s on is 1152 bytes before a frame.
+const Bytes kLayer2 = Stream({3, 2, 14, 2}, 1728, 100) + kTag;
 
 struct SSaveCase {
     const char* name;
@@ -130,7 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
         SSaveCase{"AfterId3v2AndInfo", kTaggedInfo, 2, 5, 3, kInfoAudio + 96000, kInfoAudio + 240000, "9.00"},
         SSaveCase{"FromTheStartSkipsTheInfo", kTaggedInfo, 0, 1, 3, kInfoAudio, kInfoAudio + 48000, "3.00"},
         SSaveCase{"AtTheAverageRate", Xing(200, 62917), 1, 3, 1, 30 * 417, 30 * 417 + 23925, "2.00"},
-        SSaveCase{"AfterAFailedSearch", kStrayAfter60, 2, 3, 1, 33001, 35020, "0.19"}),
+        SSaveCase{"AfterAFailedSearch", kStrayAfter60, 2, 3, 1, 37762, 53762, "1.00"},
+        SSaveCase{"FrameLongerThan1000", kLayer2, 3, 4, 1, 145152, 172800, "0.60"}),
     ByName);
 
 const Bytes k1600128 = Slice(Stream(k128, 417, 3837), 0, 1600000) + kTag;
@@ -168,7 +171,9 @@ TEST_P(Mp3Shred, FragmentsStartOnFramesAndLeadInsEndAtTheirStart)
 // 1,600,000 bytes in 4 of 400000, each after the first from the first frame at or after the previous
 // end. A lead-in of 2 s runs from the first frame at or after P - 32000 to P: 76 frames, 31692 bytes;
 // one of 30 s reaches back past the audio start from fragment 2. Behind the ID3v2 tag and the Info
-// frame 1 s is 41 frames of 384. A fragment whose search meets only a gap stays empty.
+// frame 1 s is 41 frames of 384. A search crosses a gap of 2500 bytes; a fragment whose search meets
+// only a gap longer than its reach stays empty. Of frames of 1728 bytes, 57600-byte fragments and 1 s
+// lead-ins (27 frames) each start 1152 and 1344 bytes before a frame.
 INSTANTIATE_TEST_SUITE_P(
     Cases, Mp3Shred,
     testing::Values(
@@ -180,8 +185,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0, 400000}, {0, 800320}, {800640 - 479967, 1200640}, {1200960 - 479967, 1600000}}},
         SShredCase{"AfterId3v2AndInfo", kTaggedInfo, 4, 1,
                    {{3394, 99394}, {99394 - 15744, 195394}, {195394 - 15744, 291394}, {291394 - 15744, 387394}}},
-        SShredCase{"FragmentWithoutAFrame", Stream(k128, 417, 100) + Filler(2500) + Stream(k128, 417, 203) + kTag,
-                   3, 0, {{0, 42950}, {0, 0}, {44200, 87150}}}),
+        SShredCase{"GapOf2500", Stream(k128, 417, 100) + Filler(2500) + Stream(k128, 417, 203) + kTag, 3, 0,
+                   {{0, 42950}, {44200, 87150}, {87151, 128851}}},
+        SShredCase{"FragmentWithoutAFrame", Stream(k128, 417, 100) + Filler(10000) + Stream(k128, 417, 190) + kTag,
+                   3, 0, {{0, 43643}, {0, 0}, {51700, 95343}}},
+        SShredCase{"FramesLongerThan1000", kLayer2, 3, 1,
+                   {{0, 57600}, {58752 - 46656, 116352}, {117504 - 46656, 172800}}}),
     ByName);
 
 TEST(Mp3Shred, Refusals)

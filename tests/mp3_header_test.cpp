@@ -54,12 +54,14 @@ TEST(Mp3Header, FrameLengthFollowsTheLayersFormula)
         {{0, 1, 1, 2, 0}, 72, 576},    // MPEG-2.5 Layer III, 8 kbit/s, 8000 Hz
         {{2, 2, 14, 1, 0}, 960, 1152}, // MPEG-2 Layer II, 160 kbit/s, 24000 Hz
         {{3, 3, 1, 1, 1}, 36, 384},    // MPEG-1 Layer I, 32 kbit/s, 48000 Hz, padded by 4 bytes
+        {{0, 2, 14, 2, 1}, 2881, 1152}, // MPEG-2.5 Layer II, 160 kbit/s, 8000 Hz, padded: the longest there is
         {{3, 1, 9, 3, 0}, 0, 1152},    // reserved sampling rate
         {{3, 0, 9, 0, 0}, 0, 0}};      // reserved layer
     for (const auto& [frame, nLength, nSamples] : cases) {
         EXPECT_EQ(mp3::FrameLength(PackedAt(HeaderBytes(frame))), nLength);
         EXPECT_EQ(mp3::SamplesPerFrame(PackedAt(HeaderBytes(frame))), nSamples) << nLength;
     }
+    EXPECT_EQ(mp3::kLongestFrameLength, 2881u);
 }
 
 // "Xing" and "Info" stand behind the side information, "VBRI" 32 bytes behind the header.
