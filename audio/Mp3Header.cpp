@@ -20,11 +20,16 @@ size_t SideInfoBytes(uint32_t dw)
     return bMono ? 9 : 17;
 }
 
-std::optional<CInfoFrame> ParseXing(const unsigned char* pTag, size_t nAvailable)
+// The flags of a Xing tag: frame count, byte count, seek table, quality.
+constexpr uint32_t kXingFlags = 0xF;
+
+std::optional<CInfoFrame> ParseXing(const unsigned char* pTag, size_t nAvailable, bool bStrict)
 {
     if (nAvailable < 8 || (std::memcmp(pTag, "Xing", 4) != 0 && std::memcmp(pTag, "Info", 4) != 0))
         return std::nullopt;
     const uint32_t dwFlags = ReadU32BE(pTag + 4);
+    if (bStrict && (dwFlags & ~kXingFlags) != 0)
+        return std::nullopt;
     CInfoFrame info;
     size_t nAt = 8;
     if ((dwFlags & 1) != 0 && nAvailable - nAt >= 4) {
@@ -90,7 +95,14 @@ std::optional<CInfoFrame> ParseInfoFrame(uint32_t dw, const unsigned char* pFram
         return std::nullopt;
     const size_t nXingAt = 4 + (HasCrc(dw) ? 2 : 0) + SideInfoBytes(dw);
     if (nBytes > nXingAt)
-        if (auto info = ParseXing(pFrame + nXingAt, nBytes - nXingAt))
+        if (auto info = ParseXing(pFrame + nXingAt, nBytes - nXingAt, false))
+            return info;
+    // Some encoders set the CRC bit yet write the tag where it would stand
+    // without the CRC bytes. Audio bytes there are taken for one only when the
+    // flags are all known ones.
+    const size_t nUnprotectedAt = 4 + SideInfoBytes(dw);
+    if (HasCrc(dw) && nBytes > nUnprotectedAt)
+        if (auto info = ParseXing(pFrame + nUnprotectedAt, nBytes - nUnprotectedAt, true))
             return info;
     constexpr size_t kVbriAt = 4 + 32;
     if (nBytes > kVbriAt)

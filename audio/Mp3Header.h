@@ -145,6 +145,9 @@ constexpr size_t kInfoFrameProbe = 64;
 
 // Looks for an information frame tag in the first bytes of a Layer III frame
 // whose header is dw; nBytes is how many were read (at most the frame length).
+// "Xing" and "Info" stand behind the side information (or, in a frame with the
+// CRC bit set, where they would stand without the CRC bytes), "VBRI" 32 bytes
+// behind the header.
 std::optional<CInfoFrame> ParseInfoFrame(uint32_t dw, const unsigned char* pFrame, size_t nBytes);
 
 // The stream's average bytes per second from an information frame's counts:

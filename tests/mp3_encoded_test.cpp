@@ -109,7 +109,9 @@ INSTANTIATE_TEST_SUITE_P(
                   false},
         SEncoding{"Mpeg25CbrMonoBothTags", 8000, {"-a", "-b", "16", "--add-id3v2", "--pad-id3v2-size", "1500", "--tt",
                   "T"}, true, true},
-        SEncoding{"Mpeg25VbrMono", 8000, {"-a", "-V", "6"}, false, false}),
+        SEncoding{"Mpeg25VbrMono", 8000, {"-a", "-V", "6"}, false, false},
+        // With -p the frames carry a CRC, but the Xing tag stands where it would without one.
+        SEncoding{"Mpeg1VbrCrc", 44100, {"-p", "-V", "4"}, false, false}),
     ByName);
 
 // Raw 16-bit stereo: sawtooths of 3001 and 2203 Hz trading places between the channels, and a little

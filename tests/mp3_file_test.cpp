@@ -76,6 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         SOpenCase{"Id3v2SizePastTheEnd", Bytes{'I', 'D', '3', 3, 0, 0, 0x7F, 0x7F, 0x7F, 0x7F} + k40, 0, 10, 16000,
                   16690 / 16000.0},
         SOpenCase{"Xing", Xing(200, 62917), 417, 417, kVbrRate, kVbrSeconds},
+        SOpenCase{"XingWithoutItsCrcBytes", InfoFrame({.bCrc = true}, 417, "Xing", 200, 62917) + kVbr, 417, 417,
+                  kVbrRate, kVbrSeconds},
         SOpenCase{"InfoWithoutByteCount", Xing(200, {}, "Info") + kTag, 417, 417, kVbrRate, kVbrSeconds},
         SOpenCase{"TruncatedDownload", Slice(Xing(200, 62917), 0, 52517), 417, 417, kVbrRate, 52100 / kVbrRate},
         SOpenCase{"ZeroFrames", Xing(0, 62917), 417, 417, 16000, 62500 / 16000.0},

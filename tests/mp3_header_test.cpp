@@ -64,19 +64,26 @@ TEST(Mp3Header, FrameLengthFollowsTheLayersFormula)
     EXPECT_EQ(mp3::kLongestFrameLength, 2881u);
 }
 
-// "Xing" and "Info" stand behind the side information, "VBRI" 32 bytes behind the header.
+// "Xing" and "Info" stand behind the side information, "VBRI" 32 bytes behind the header. With the
+// CRC bit set, a tag where it would stand without the CRC bytes counts when its flags are known ones.
 TEST(Mp3Header, InformationFrameIsFoundOnlyWhereTheLayoutPutsIt)
 {
-    const std::tuple<CFrameLayout, const char*, size_t, bool> cases[] = {
-        {{}, "Xing", 36, true},                       // MPEG-1 stereo
-        {{3, 1, 9, 0, 0, 3}, "Info", 21, true},       // MPEG-1 mono
-        {{2, 1, 9, 0, 0, 1}, "Xing", 21, true},       // MPEG-2 stereo
-        {{0, 1, 9, 0, 0, 3}, "Xing", 13, true},       // MPEG-2.5 mono
-        {{3, 1, 9, 0, 0, 0, true}, "Xing", 38, true}, // behind a CRC
-        {{}, "VBRI", 36, true},
-        {{}, "Xing", 21, false}}; // at the mono offset of a stereo frame
-    for (const auto& [layout, tag, nAt, bFound] : cases) {
-        const Bytes frame = InfoFrame(layout, 417, tag, 100, 41800, nAt);
+    const CFrameLayout kCrc{.bCrc = true};
+    const std::tuple<CFrameLayout, const char*, size_t, unsigned char, bool> cases[] = {
+        {{}, "Xing", 36, 0, true},                 // MPEG-1 stereo
+        {{3, 1, 9, 0, 0, 3}, "Info", 21, 0, true}, // MPEG-1 mono
+        {{2, 1, 9, 0, 0, 1}, "Xing", 21, 0, true}, // MPEG-2 stereo
+        {{0, 1, 9, 0, 0, 3}, "Xing", 13, 0, true}, // MPEG-2.5 mono
+        {kCrc, "Xing", 38, 0, true},               // behind a CRC
+        {kCrc, "Info", 36, 0, true},               // where it would be without one
+        {{0, 1, 9, 0, 0, 3, true}, "Xing", 13, 0, true},
+        {kCrc, "Xing", 36, 0x80, false}, // with a flag nobody defines
+        {{}, "Xing", 34, 0, false},
+        {{}, "VBRI", 36, 0, true},
+        {{}, "Xing", 21, 0, false}}; // at the mono offset of a stereo frame
+    for (const auto& [layout, tag, nAt, flagsTop, bFound] : cases) {
+        Bytes frame = InfoFrame(layout, 417, tag, 100, 41800, nAt);
+        frame[nAt + 4] |= flagsTop;
         const auto info = mp3::ParseInfoFrame(PackedAt(frame), frame.data(), mp3::kInfoFrameProbe);
         EXPECT_EQ(info.has_value(), bFound) << tag << " at " << nAt;
         EXPECT_TRUE(!info || (info->frames == 100u && info->bytes == 41800u));
