@@ -87,22 +87,26 @@ int32_t CMp3File::ShredEqually()
     const uint32_t n = AcceptedFragmentCount(answer);
     if (n == 0)
         return kStatusOk;
+    // Fragment i ends at the i-th of n equal cut points of the audio, the last
+    // one at its end: a fragment starts on the first frame at or after the
+    // previous one's end, and that shift must not add up from cut to cut.
     const uint64_t nFragmentSize = GetDataLength() / n;
     RewindToFirstFrame();
-    return WriteFragments(n, answer.strBaseName, ".mp3", [&](CFile& output, uint32_t, IShredProgress& progress) {
-        return WriteFragment(output, nFragmentSize, &progress) == 0;
+    return WriteFragments(n, answer.strBaseName, ".mp3", [&](CFile& output, uint32_t i, IShredProgress& progress) {
+        const uint64_t nEnd = i == n ? GetAudioEnd() : m_nAudioStart + nFragmentSize * i;
+        return WriteFragment(output, nFragmentSize, nEnd, &progress) == 0;
     });
 }
 
-// A fragment whose search finds nothing stays empty, and the next fragment's
-// search goes on from where this one stopped.
-int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, IShredProgress* pProgress)
+// A fragment whose search finds no frame before its end stays empty, and the
+// next fragment's search goes on from where this one stopped.
+int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t nEnd, IShredProgress* pProgress)
 {
-    if (!FindAudioFrame(kCutReach))
+    if (!FindAudioFrame(kCutReach) || m_file.GetPosition() >= nEnd)
         return -1;
     pProgress->SetFileBytes(ClampToU32(nFragmentSize));
     CopyOverlap(output, m_nOverlap);
-    CopyAll(output, std::min(nFragmentSize, BytesLeftInAudio()), pProgress);
+    CopyAll(output, std::min(nEnd - m_file.GetPosition(), BytesLeftInAudio()), pProgress);
     AppendTag(output);
     return 0;
 }

@@ -89,13 +89,13 @@ TEST_P(Mp3Encoded, PlaysAsDecodedAndCutsIntoDecodablePieces)
     EXPECT_NEAR(dDuration, decode(dir / "in.mp3"), 0.01 * dDuration);
     ASSERT_EQ(file.SaveSelection(dir / "sel.mp3", 3, 9, 1), 0);
     checkPiece("sel.mp3", 6.0, 1);
-    // Fragments with 2 s lead-ins: each cut pushes the later ones on to the next frame, and a lead-in
-    // starts on the frame after its point.
+    // Fragments with 2 s lead-ins: each starts on the first frame after its cut point and ends at the
+    // next cut point, and a lead-in starts on the frame after its point.
     file.SetOverlapTime(2);
     ui.shredAnswer = {true, 3, dir / "lap"};
     ASSERT_EQ(file.ShredEqually(), 0);
     checkPiece("LAP-1.mp3", dDuration / 3, 1);
-    checkPiece("LAP-2.mp3", dDuration / 3 + 2, 2);
+    checkPiece("LAP-2.mp3", dDuration / 3 + 2, 3);
     checkPiece("LAP-3.mp3", dDuration / 3 + 2, 4);
 }
 

@@ -171,7 +171,8 @@ TEST_P(Mp3Shred, FragmentsStartOnFramesAndLeadInsEndAtTheirStart)
 }
 
 // 1,600,000 bytes in 4 of 400000, each after the first from the first frame at or after the previous
-// end. A lead-in of 2 s runs from the first frame at or after P - 32000 to P: 76 frames, 31692 bytes;
+// end, each ending at its own cut point (the fourth at the end of the audio), so the shifts of the
+// starts never add up. A lead-in of 2 s runs from the first frame at or after P - 32000 to P: 76 frames, 31692 bytes;
 // one of 30 s reaches back past the audio start from fragment 2. Behind the ID3v2 tag and the Info
 // frame 1 s is 41 frames of 384. A search crosses a gap of 2500 bytes; a fragment whose search meets
 // only a gap longer than its reach stays empty. Of frames of 1728 bytes, 57600-byte fragments and 1 s
@@ -180,19 +181,19 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, Mp3Shred,
     testing::Values(
         SShredCase{"FourOf400128", k1600128, 4, 0,
-                   {{0, 400000}, {400320, 800320}, {800640, 1200640}, {1200960, 1600000}}},
+                   {{0, 400000}, {400320, 800000}, {800223, 1200000}, {1200126, 1600000}}},
         SShredCase{"LeadInOf2s", k1600128, 4, 2,
-                   {{0, 400000}, {400320 - 31692, 800320}, {800640 - 31692, 1200640}, {1200960 - 31692, 1600000}}},
+                   {{0, 400000}, {400320 - 31692, 800000}, {800223 - 31692, 1200000}, {1200126 - 31692, 1600000}}},
         SShredCase{"LeadInOf30s", k1600128, 4, 30,
-                   {{0, 400000}, {0, 800320}, {800640 - 479967, 1200640}, {1200960 - 479967, 1600000}}},
+                   {{0, 400000}, {0, 800000}, {800223 - 479967, 1200000}, {1200126 - 479967, 1600000}}},
         SShredCase{"AfterId3v2AndInfo", kTaggedInfo, 4, 1,
                    {{3394, 99394}, {99394 - 15744, 195394}, {195394 - 15744, 291394}, {291394 - 15744, 387394}}},
         SShredCase{"GapOf2500", Stream(k128, 417, 100) + Filler(2500) + Stream(k128, 417, 203) + kTag, 3, 0,
-                   {{0, 42950}, {44200, 87150}, {87151, 128851}}},
+                   {{0, 42950}, {44200, 85900}, {85900, 128851}}},
         SShredCase{"FragmentWithoutAFrame", Stream(k128, 417, 100) + Filler(10000) + Stream(k128, 417, 190) + kTag,
-                   3, 0, {{0, 43643}, {0, 0}, {51700, 95343}}},
+                   3, 0, {{0, 43643}, {0, 0}, {51700, 130930}}},
         SShredCase{"FramesLongerThan1000", kLayer2, 3, 1,
-                   {{0, 57600}, {58752 - 46656, 116352}, {117504 - 46656, 172800}}}),
+                   {{0, 57600}, {58752 - 46656, 115200}, {115776 - 46656, 172800}}}),
     ByName);
 
 TEST(Mp3Shred, Refusals)
