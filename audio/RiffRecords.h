@@ -58,6 +58,49 @@ struct CRiffHeader {
     }
 };
 
+// The RF64 size chunk, first after the RF64 header: the 64-bit sizes that
+// stand in for RIFF and data size fields of 0xFFFFFFFF, and the sample count.
+// A table of other large chunks may follow; this program writes it empty.
+struct CDs64Record {
+    static constexpr uint32_t kBytes = 36; // chunk header and fields, empty table
+    static constexpr uint32_t kFieldBytes = 24; // the three sizes every ds64 chunk holds
+    FourCC id{'d', 's', '6', '4'};
+    uint32_t size = kBytes - CChunkHeader::kBytes;
+    uint64_t riffSize = 0;
+    uint64_t dataSize = 0;
+    uint64_t sampleCount = 0;
+    uint32_t tableLength = 0;
+
+    static CDs64Record FromBytes(const unsigned char* p)
+    {
+        CDs64Record r;
+        std::memcpy(r.id.data(), p, 4);
+        r.size = ReadU32LE(p + 4);
+        r.riffSize = ReadU64LE(p + 8);
+        r.dataSize = ReadU64LE(p + 16);
+        r.sampleCount = ReadU64LE(p + 24);
+        r.tableLength = ReadU32LE(p + 32);
+        return r;
+    }
+    void ToBytes(unsigned char* p) const
+    {
+        std::memcpy(p, id.data(), 4);
+        WriteU32LE(p + 4, size);
+        WriteU64LE(p + 8, riffSize);
+        WriteU64LE(p + 16, dataSize);
+        WriteU64LE(p + 24, sampleCount);
+        WriteU32LE(p + 32, tableLength);
+    }
+
+private:
+    static uint64_t ReadU64LE(const unsigned char* p) { return ReadU32LE(p) | (uint64_t{ReadU32LE(p + 4)} << 32); }
+    static void WriteU64LE(unsigned char* p, uint64_t v)
+    {
+        WriteU32LE(p, static_cast<uint32_t>(v));
+        WriteU32LE(p + 4, static_cast<uint32_t>(v >> 32));
+    }
+};
+
 // The first 26 bytes from the "fmt " tag on: chunk header, the 16 bytes of the
 // PCM fields, and the extraSize field that other formats carry.
 struct CFormatRecord {

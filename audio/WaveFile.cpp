@@ -9,6 +9,13 @@
 namespace {
 
 constexpr unsigned kTagSearchReach = 1000;
+// A 32-bit size field that says the real size is elsewhere or unknown.
+constexpr uint32_t kSizeUnknown = 0xFFFFFFFF;
+
+bool IsWaveStart(const char* pTag)
+{
+    return std::strcmp(pTag, "RIFF") == 0 || std::strcmp(pTag, "RF64") == 0 || std::strcmp(pTag, "BW64") == 0;
+}
 
 } // namespace
 
@@ -27,14 +34,14 @@ CWaveFile::CWaveFile(std::string strPath, CWnd* pParentWnd, IAudioUi& ui)
     ReadFactChunk();
 
     if (m_nError == kStatusOk)
-        m_dDuration = static_cast<double>(m_dataHeader.size) / m_fmt.avgBytesPerSec;
+        m_dDuration = static_cast<double>(m_nDataBytes) / m_fmt.avgBytesPerSec;
 }
 
 CWaveFile::~CWaveFile() = default;
 
 bool CWaveFile::FindChunk(const char* pTag, bool bFromCurrent)
 {
-    if (std::strcmp(pTag, "RIFF") == 0)
+    if (IsWaveStart(pTag))
         return ScanForTag(pTag, bFromCurrent);
     if (!m_bRiffFound)
         return false;
@@ -79,10 +86,20 @@ bool CWaveFile::LooksLikeChunkId(uint64_t nPos)
     return std::all_of(id, id + 4, [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
 }
 
+bool CWaveFile::LooksLikeChunk(uint64_t nPos)
+{
+    if (!LooksLikeChunkId(nPos))
+        return false;
+    unsigned char raw[4];
+    const uint64_t nLength = m_file.GetLength();
+    return m_file.Read(raw, 4) == 4 && nPos + CChunkHeader::kBytes + ReadU32LE(raw) <= nLength;
+}
+
 // Walks chunk headers from nFrom: id, size, contents, and a pad byte after an
 // odd size. Some writers leave the pad byte out; when the byte after an odd
 // chunk does not start a plausible chunk id but the byte before it does, the
-// walk follows the unpadded spelling.
+// walk follows the unpadded spelling. The data chunk, once read, is passed by
+// its audio bytes, whatever its size field says.
 bool CWaveFile::WalkToChunk(const char* pTag, uint64_t nFrom)
 {
     const uint64_t nRemembered = m_file.GetPosition();
@@ -98,8 +115,9 @@ bool CWaveFile::WalkToChunk(const char* pTag, uint64_t nFrom)
             m_file.Seek(static_cast<int64_t>(nPos), CFile::EFrom::Begin);
             return true;
         }
-        uint64_t nNext = nPos + CChunkHeader::kBytes + header.size;
-        if ((header.size & 1) != 0 && !(LooksLikeChunkId(nNext) && !LooksLikeChunkId(nNext + 1)))
+        const uint64_t nSize = m_bDataFound && nPos == m_nDataHeaderPos ? m_nDataBytes : header.size;
+        uint64_t nNext = nPos + CChunkHeader::kBytes + nSize;
+        if ((nSize & 1) != 0 && !(LooksLikeChunkId(nNext) && !LooksLikeChunkId(nNext + 1)))
             ++nNext;
         nPos = nNext;
     }
@@ -107,20 +125,45 @@ bool CWaveFile::WalkToChunk(const char* pTag, uint64_t nFrom)
     return false;
 }
 
+// The file starts at the first "RIFF", or "RF64"/"BW64" for the 64-bit form,
+// within the first 1000 bytes.
 int32_t CWaveFile::ReadRiffHeader()
 {
-    if (!FindChunk("RIFF", false))
+    uint64_t nFirst = UINT64_MAX;
+    for (const char* pTag : {"RIFF", "RF64", "BW64"})
+        if (FindChunk(pTag, false))
+            nFirst = std::min(nFirst, m_file.GetPosition());
+    if (nFirst == UINT64_MAX)
         return 1;
-    m_nRiffStart = m_file.GetPosition();
+    m_file.Seek(static_cast<int64_t>(nFirst), CFile::EFrom::Begin);
+    m_nRiffStart = nFirst;
     m_bRiffFound = true;
     unsigned char raw[CRiffHeader::kBytes] = {};
     m_file.Read(raw, sizeof raw);
     m_riff = CRiffHeader::FromBytes(raw);
+    if (!IsFourCC(m_riff.id, "RIFF"))
+        ReadDs64Chunk();
     return 0;
 }
 
-// Reads the format fields. A chunk too short to hold them, or one whose rate
-// or frame size is 0 (nothing could be timed or cut), counts as no format chunk.
+// The 64-bit sizes of an RF64 file. Without a ds64 chunk that holds them, its
+// size fields are read as a RIFF file's.
+void CWaveFile::ReadDs64Chunk()
+{
+    if (!FindChunk("ds64", false))
+        return;
+    unsigned char raw[CDs64Record::kBytes] = {};
+    const uint32_t nRead = m_file.Read(raw, sizeof raw);
+    const CDs64Record ds64 = CDs64Record::FromBytes(raw);
+    if (ds64.size < CDs64Record::kFieldBytes || nRead < CChunkHeader::kBytes + CDs64Record::kFieldBytes)
+        return;
+    m_ds64 = ds64;
+    m_bDs64 = true;
+}
+
+// Reads the format fields. A chunk too short to hold them, or one whose rate,
+// frame size or channel count is 0 (nothing could be timed, cut or played),
+// counts as no format chunk.
 // extraSize exists only in chunks of 18 bytes or more and only for formats
 // other than PCM; what it claims is bounded by the chunk.
 int32_t CWaveFile::ReadFormatChunk()
@@ -132,7 +175,7 @@ int32_t CWaveFile::ReadFormatChunk()
     m_fmt = CFormatRecord::FromBytes(raw);
     constexpr uint32_t kPcmFields = 16;
     if (nRead < CChunkHeader::kBytes + kPcmFields || m_fmt.size < kPcmFields || m_fmt.avgBytesPerSec == 0 ||
-        m_fmt.blockAlign == 0)
+        m_fmt.blockAlign == 0 || m_fmt.channels == 0)
         return 1;
 
     constexpr uint32_t kWithExtraSize = kPcmFields + 2;
@@ -150,21 +193,28 @@ int32_t CWaveFile::ReadFormatChunk()
 }
 
 // The data chunk. A size that claims more than the file holds (a cut-short
-// recording, or 0xFFFFFFFF from a streaming writer) is taken at what is there.
+// recording) is taken at what is there. A streaming recorder leaves 0xFFFFFFFF,
+// an interrupted one 0: in a data chunk that is the last, the audio then runs
+// to the end of the file. The last means that no plausible chunk follows where
+// the size says the audio ends.
 int32_t CWaveFile::ReadDataChunk()
 {
     if (!FindChunk("data", false))
         return 1;
-    const uint64_t nHeaderPos = m_file.GetPosition();
-    if (nHeaderPos + CChunkHeader::kBytes > UINT32_MAX)
-        return 1;
+    m_nDataHeaderPos = m_file.GetPosition();
     unsigned char raw[CChunkHeader::kBytes];
     m_file.Read(raw, sizeof raw);
     m_dataHeader = CChunkHeader::FromBytes(raw);
-    m_dwDataStart = static_cast<uint32_t>(nHeaderPos + CChunkHeader::kBytes);
-    const uint64_t nAvailable = m_file.GetLength() - m_dwDataStart;
-    if (m_dataHeader.size > nAvailable)
-        m_dataHeader.size = static_cast<uint32_t>(nAvailable);
+    m_nDataStart = m_nDataHeaderPos + CChunkHeader::kBytes;
+    const uint64_t nAvailable = m_file.GetLength() - m_nDataStart;
+    const bool bSizeInDs64 = m_bDs64 && m_dataHeader.size == kSizeUnknown;
+    const uint64_t nSize = bSizeInDs64 ? m_ds64.dataSize : m_dataHeader.size;
+    const uint64_t nEnd = m_nDataStart + nSize;
+    const bool bStreamed = !bSizeInDs64 && nSize == kSizeUnknown && nSize < nAvailable && !LooksLikeChunk(nEnd) &&
+                           !LooksLikeChunk(nEnd + 1);
+    const bool bInterrupted = nSize == 0 && nAvailable != 0 && !LooksLikeChunk(m_nDataStart);
+    m_nDataBytes = bStreamed || bInterrupted ? nAvailable : std::min(nSize, nAvailable);
+    m_bDataFound = true;
     return 0;
 }
 
@@ -188,13 +238,12 @@ int32_t CWaveFile::ReadFactChunk()
     return 0;
 }
 
-uint32_t CWaveFile::OverlapBytes(int32_t nSeconds) const
+uint64_t CWaveFile::OverlapBytes(int32_t nSeconds) const
 {
     if (nSeconds <= 0)
         return 0;
     const uint64_t nBytes = uint64_t{m_fmt.avgBytesPerSec} * static_cast<uint64_t>(nSeconds);
-    const uint64_t nAligned = nBytes - nBytes % m_fmt.blockAlign;
-    return static_cast<uint32_t>(std::min<uint64_t>(nAligned, UINT32_MAX - UINT32_MAX % m_fmt.blockAlign));
+    return nBytes - nBytes % m_fmt.blockAlign;
 }
 
 void CWaveFile::ShowFileInformation()
@@ -203,7 +252,8 @@ void CWaveFile::ShowFileInformation()
     info.riff = m_riff;
     info.fmt = m_fmt;
     info.dataId = m_dataHeader.id;
-    info.dataSize = m_dataHeader.size;
+    info.dataSize = m_nDataBytes;
     info.strFileName = GetFileName();
+    info.riffSize = m_bDs64 && m_riff.size == kSizeUnknown ? m_ds64.riffSize : m_riff.size;
     m_ui.ShowWaveInformation(info);
 }

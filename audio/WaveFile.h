@@ -21,24 +21,29 @@ public:
     std::string GetDefaultExt() const override { return "*.WAV"; }
     std::string GetFilter() const override { return "WAV files (*.wav)|*.wav|All files (*.*)|*.*||"; }
 
-    // Finds a chunk and leaves the file on its first byte. "RIFF" is searched
-    // byte by byte within the first 1000 bytes; every other tag by walking the
-    // chunk list that follows the RIFF header, so bytes inside a chunk's
-    // contents are never taken for a tag.
+    // Finds a chunk and leaves the file on its first byte. "RIFF" (or "RF64",
+    // "BW64") is searched byte by byte within the first 1000 bytes; every other
+    // tag by walking the chunk list that follows the RIFF header, so bytes
+    // inside a chunk's contents are never taken for a tag.
     bool FindChunk(const char* pTag, bool bFromCurrent);
 
     const CFormatRecord& GetFormat() const { return m_fmt; }
     const CChunkHeader& GetFactHeader() const { return m_factHeader; }
+    // The data chunk's header as it stands in the file.
     const CChunkHeader& GetDataHeader() const { return m_dataHeader; }
-    uint32_t GetDataStart() const { return m_dwDataStart; }
+    uint64_t GetDataStart() const { return m_nDataStart; }
+    // The audio bytes: the data chunk's size, from ds64 in an RF64 file, lowered
+    // to what the file holds; to the end of the file when a streaming or
+    // interrupted recorder left 0xFFFFFFFF or 0 in a data chunk that is the last.
+    uint64_t GetDataBytes() const { return m_nDataBytes; }
     const unsigned char* GetFormatExtra() const { return m_pFormatExtra.get(); }
     const unsigned char* GetFactData() const { return m_pFactData.get(); }
 
     // The bytes of nSeconds of audio, rounded down to whole sample frames.
-    uint32_t OverlapBytes(int32_t nSeconds) const;
+    uint64_t OverlapBytes(int32_t nSeconds) const;
     // The byte count of a selection starting nOffset bytes into the audio,
     // lowered to what the audio holds from there, in whole sample frames.
-    uint32_t ClampToData(uint64_t nOffset, uint64_t nCount) const;
+    uint64_t ClampToData(uint64_t nOffset, uint64_t nCount) const;
 
     // Longest chunk list walked, and largest fact chunk kept, before giving up.
     static constexpr unsigned kMaxChunks = 4096;
@@ -50,27 +55,38 @@ protected:
     int32_t ReadFactChunk();
     int32_t ReadDataChunk();
 
-    // Writes the RIFF header, format chunk, extra format bytes and fact chunk
-    // for nDataBytes bytes of audio, then the data chunk header.
-    void WriteHeader(CFile& output, uint32_t nDataBytes) const;
+    // Writes the header for nDataBytes bytes of audio: the RIFF header, format
+    // chunk, extra format bytes and fact chunk, then the data chunk header. RF64 with a ds64 chunk after the RIFF header
+    // when the sizes do not fit the RIFF header's 32-bit fields.
+    void WriteHeader(CFile& output, uint64_t nDataBytes) const;
+    // The pad byte that follows audio of an odd byte count.
+    static void WritePadByte(CFile& output, uint64_t nDataBytes);
     // Writes fragment i of n; the source stands at the fragment's own first byte.
     void WriteFragment(CFile& output, uint32_t n, uint32_t i, IShredProgress* pProgress);
     // The overlap bytes available before the source's position; copied into
     // pOutput when given. The source ends where it started.
-    uint32_t CopyOverlap(CFile* pOutput, int32_t nSeconds);
+    uint64_t CopyOverlap(CFile* pOutput, int32_t nSeconds);
 
 private:
     bool ScanForTag(const char* pTag, bool bFromCurrent);
     bool WalkToChunk(const char* pTag, uint64_t nFrom);
     bool LooksLikeChunkId(uint64_t nPos);
+    // A chunk id of printable characters at nPos whose contents fit in the file.
+    bool LooksLikeChunk(uint64_t nPos);
+    void ReadDs64Chunk();
 
     CRiffHeader m_riff;
     CFormatRecord m_fmt;
     CChunkHeader m_factHeader;
     CChunkHeader m_dataHeader;
+    CDs64Record m_ds64;
     std::unique_ptr<unsigned char[]> m_pFactData;
     std::unique_ptr<unsigned char[]> m_pFormatExtra;
-    uint32_t m_dwDataStart = 0;
+    uint64_t m_nDataHeaderPos = 0;
+    uint64_t m_nDataStart = 0;
+    uint64_t m_nDataBytes = 0;
     uint64_t m_nRiffStart = 0;
     bool m_bRiffFound = false;
+    bool m_bDataFound = false;
+    bool m_bDs64 = false;
 };

@@ -10,7 +10,7 @@ std::array<std::string, 9> FormatWaveInfoLines(const CWaveInfoValues& info)
     const double dDuration = f.avgBytesPerSec ? static_cast<double>(info.dataSize) / f.avgBytesPerSec : 0.0;
     return {
         "Filename - " + info.strFileName,
-        FormatText("File size (As in Header) - %lu bytes", static_cast<unsigned long>(info.riff.size) + 8),
+        FormatText("File size (As in Header) - %lu bytes", static_cast<unsigned long>(info.riffSize + 8)),
         FormatText("Number of Channels - %u", unsigned{f.channels}),
         FormatText("Samples per second - %lu", static_cast<unsigned long>(f.samplesPerSec)),
         FormatText("Average bytes per second - %lu bytes", static_cast<unsigned long>(f.avgBytesPerSec)),

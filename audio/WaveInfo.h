@@ -10,8 +10,9 @@ struct CWaveInfoValues {
     CRiffHeader riff;
     CFormatRecord fmt;
     FourCC dataId{};
-    uint32_t dataSize = 0;
+    uint64_t dataSize = 0; // the audio bytes, which can pass 32 bits
     std::string strFileName;
+    uint64_t riffSize = 0; // the RIFF size field, or ds64's in an RF64 file
 };
 
 // The window's nine lines, in the order of its controls 1010 to 1017 and 1026.

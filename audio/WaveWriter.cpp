@@ -23,23 +23,38 @@ uint64_t RoundUp(uint64_t nValue, uint64_t nAlign)
     return nRest == 0 || nValue > UINT64_MAX - nAlign ? nValue - nRest : nValue + (nAlign - nRest);
 }
 
+// The file bar's range is 32-bit; a longer copy wraps it around.
+uint32_t ProgressBytes(uint64_t nBytes)
+{
+    return static_cast<uint32_t>(std::min<uint64_t>(nBytes, UINT32_MAX));
+}
+
 } // namespace
 
-void CWaveFile::WriteHeader(CFile& output, uint32_t nDataBytes) const
+void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes) const
 {
     const uint32_t nFormatPart = m_fmt.extraSize != 0 ? CFormatRecord::kBytes : CFormatRecord::kBytes - 2;
     const uint32_t nExtra = m_pFormatExtra ? m_fmt.extraSize : 0;
     const uint32_t nFact = m_pFactData ? m_factHeader.size + CChunkHeader::kBytes : 0;
+    const uint64_t nRiffSize = 4 + nFormatPart + nExtra + nFact + CChunkHeader::kBytes + nDataBytes + nDataBytes % 2;
+    const bool bRf64 = nRiffSize > UINT32_MAX;
 
+    unsigned char raw[CDs64Record::kBytes];
     CRiffHeader riff = m_riff;
-    const uint64_t nRiffSize = uint64_t{nDataBytes} + nFormatPart + 12 + nExtra + nFact;
-    riff.size = static_cast<uint32_t>(std::min<uint64_t>(nRiffSize, UINT32_MAX));
-    CFormatRecord fmt = m_fmt;
-    fmt.size = m_fmt.extraSize + nFormatPart - CChunkHeader::kBytes;
-
-    unsigned char raw[CFormatRecord::kBytes];
+    riff.id = bRf64 ? FourCC{'R', 'F', '6', '4'} : FourCC{'R', 'I', 'F', 'F'};
+    riff.size = bRf64 ? UINT32_MAX : static_cast<uint32_t>(nRiffSize);
     riff.ToBytes(raw);
     output.Write(raw, CRiffHeader::kBytes);
+    if (bRf64) {
+        CDs64Record ds64;
+        ds64.riffSize = nRiffSize + CDs64Record::kBytes;
+        ds64.dataSize = nDataBytes;
+        ds64.sampleCount = nDataBytes / m_fmt.blockAlign;
+        ds64.ToBytes(raw);
+        output.Write(raw, CDs64Record::kBytes);
+    }
+    CFormatRecord fmt = m_fmt;
+    fmt.size = m_fmt.extraSize + nFormatPart - CChunkHeader::kBytes;
     fmt.ToBytes(raw);
     output.Write(raw, nFormatPart);
     if (m_fmt.formatTag != 1 && nExtra != 0)
@@ -49,17 +64,22 @@ void CWaveFile::WriteHeader(CFile& output, uint32_t nDataBytes) const
         output.Write(raw, CChunkHeader::kBytes);
         output.Write(m_pFactData.get(), m_factHeader.size);
     }
-    CChunkHeader data{m_dataHeader.id, nDataBytes};
+    CChunkHeader data{m_dataHeader.id, bRf64 ? UINT32_MAX : static_cast<uint32_t>(nDataBytes)};
     data.ToBytes(raw);
     output.Write(raw, CChunkHeader::kBytes);
 }
 
-uint32_t CWaveFile::ClampToData(uint64_t nOffset, uint64_t nCount) const
+void CWaveFile::WritePadByte(CFile& output, uint64_t nDataBytes)
 {
-    const uint64_t nDataSize = m_dataHeader.size;
-    if (nOffset >= nDataSize)
+    if (nDataBytes % 2 != 0)
+        output.Write("", 1);
+}
+
+uint64_t CWaveFile::ClampToData(uint64_t nOffset, uint64_t nCount) const
+{
+    if (nOffset >= m_nDataBytes)
         return 0;
-    return static_cast<uint32_t>(RoundDown(std::min(nCount, nDataSize - nOffset), m_fmt.blockAlign));
+    return RoundDown(std::min(nCount, m_nDataBytes - nOffset), m_fmt.blockAlign);
 }
 
 int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t nEnd, int32_t nSecsPerStep)
@@ -77,17 +97,17 @@ int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t
     const uint64_t nLast = static_cast<uint64_t>(std::max(0, std::max(nStart, nEnd)));
     const uint64_t nStepBytes = MulSaturated(m_fmt.avgBytesPerSec, static_cast<uint64_t>(std::max(0, nSecsPerStep)));
     const uint64_t nOffset = RoundUp(MulSaturated(nFirst, nStepBytes), m_fmt.blockAlign);
-    const uint32_t nCount = ClampToData(nOffset, RoundDown(MulSaturated(nLast - nFirst, nStepBytes), m_fmt.blockAlign));
+    const uint64_t nCount = ClampToData(nOffset, RoundDown(MulSaturated(nLast - nFirst, nStepBytes), m_fmt.blockAlign));
 
     WriteHeader(output, nCount);
-    m_file.Seek(static_cast<int64_t>(m_dwDataStart + std::min<uint64_t>(nOffset, m_dataHeader.size)),
-                CFile::EFrom::Begin);
+    m_file.Seek(static_cast<int64_t>(m_nDataStart + std::min(nOffset, m_nDataBytes)), CFile::EFrom::Begin);
 
     pProgress->SetTotalFiles(1);
-    pProgress->SetFileBytes(nCount);
+    pProgress->SetFileBytes(ProgressBytes(nCount));
     pProgress->ShowFileNames(GetFileName(), output.GetFileName());
     pProgress->ShowFileNumber(1);
     CopyAll(output, nCount, pProgress.get());
+    WritePadByte(output, nCount);
     output.Close();
     pProgress->StepGross();
     pProgress->DestroyWindow();
@@ -100,6 +120,7 @@ int32_t CWaveFile::ShredEqually()
     CWaveShredArgs args;
     args.fmt = m_fmt;
     args.dataHeader = m_dataHeader;
+    args.nAudioBytes = m_nDataBytes;
     args.factHeader = m_factHeader;
     args.strSourceName = GetFileName();
     args.strSourcePath = GetFilePath();
@@ -108,7 +129,7 @@ int32_t CWaveFile::ShredEqually()
     const uint32_t n = AcceptedFragmentCount(answer);
     if (n == 0)
         return kStatusOk;
-    m_file.Seek(m_dwDataStart, CFile::EFrom::Begin);
+    m_file.Seek(static_cast<int64_t>(m_nDataStart), CFile::EFrom::Begin);
     return WriteFragments(n, answer.strBaseName, ".wav", [&](CFile& output, uint32_t i, IShredProgress& progress) {
         WriteFragment(output, n, i, &progress);
         return true;
@@ -117,22 +138,23 @@ int32_t CWaveFile::ShredEqually()
 
 void CWaveFile::WriteFragment(CFile& output, uint32_t n, uint32_t i, IShredProgress* pProgress)
 {
-    const uint32_t nOwn = static_cast<uint32_t>(RoundDown(m_dataHeader.size / n, m_fmt.blockAlign));
-    const uint32_t nOverlap = (i == 1 || m_nOverlap <= 0) ? 0 : CopyOverlap(nullptr, m_nOverlap);
+    const uint64_t nOwn = RoundDown(m_nDataBytes / n, m_fmt.blockAlign);
+    const uint64_t nOverlap = (i == 1 || m_nOverlap <= 0) ? 0 : CopyOverlap(nullptr, m_nOverlap);
     WriteHeader(output, nOwn + nOverlap);
     if (nOverlap != 0)
         CopyOverlap(&output, m_nOverlap);
-    pProgress->SetFileBytes(nOwn);
+    pProgress->SetFileBytes(ProgressBytes(nOwn));
     CopyAll(output, nOwn, pProgress);
+    WritePadByte(output, nOwn + nOverlap);
 }
 
-uint32_t CWaveFile::CopyOverlap(CFile* pOutput, int32_t nSeconds)
+uint64_t CWaveFile::CopyOverlap(CFile* pOutput, int32_t nSeconds)
 {
     if (nSeconds <= 0)
         return 0;
     const uint64_t nHere = m_file.GetPosition();
-    const uint64_t nBefore = nHere > m_dwDataStart ? nHere - m_dwDataStart : 0;
-    const auto nBytes = static_cast<uint32_t>(std::min<uint64_t>(OverlapBytes(nSeconds), nBefore));
+    const uint64_t nBefore = nHere > m_nDataStart ? nHere - m_nDataStart : 0;
+    const uint64_t nBytes = std::min(OverlapBytes(nSeconds), nBefore);
     if (pOutput && nBytes != 0) {
         m_file.Seek(static_cast<int64_t>(nHere - nBytes), CFile::EFrom::Begin);
         CopyAll(*pOutput, nBytes, nullptr);

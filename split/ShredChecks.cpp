@@ -40,9 +40,18 @@ CCountCheck CheckFragmentCount(const std::string& strText, uint64_t nBytesToDivi
     return {kCheckOk, nullptr, n};
 }
 
+namespace {
+
+uint64_t WaveAudioBytes(const CWaveShredArgs& args)
+{
+    return args.nAudioBytes.value_or(args.dataHeader.size);
+}
+
+} // namespace
+
 CCountCheck CheckWaveFragmentCount(const std::string& strText, const CWaveShredArgs& args)
 {
-    return CheckFragmentCount(strText, args.dataHeader.size, args.fmt.avgBytesPerSec);
+    return CheckFragmentCount(strText, WaveAudioBytes(args), args.fmt.avgBytesPerSec);
 }
 
 namespace {
@@ -63,12 +72,15 @@ CCountCheck CheckMp3FragmentCount(const std::string& strText, const CMp3ShredArg
 CEstimate EstimateWave(const CWaveShredArgs& args, uint32_t n)
 {
     const uint64_t nAlign = args.fmt.blockAlign ? args.fmt.blockAlign : 1;
-    const uint64_t nPer = n ? args.dataHeader.size / n : 0;
+    const uint64_t nPer = n ? WaveAudioBytes(args) / n : 0;
     const uint64_t nBytes = (nPer + nAlign - 1) / nAlign * nAlign;
     const uint64_t nExtra = args.fmt.extraSize;
     const uint64_t nFact = args.factHeader.size != 0 ? args.factHeader.size + 8 : 0;
+    // As the writer lays it out: a pad byte after odd audio, and the ds64
+    // chunk of RF64 when the RIFF size field would not hold the size.
+    const uint64_t nFile = nBytes + nBytes % 2 + 20 + (nExtra == 0 ? 24 : 26) + nExtra + nFact;
     CEstimate e;
-    e.nFragmentSize = nBytes + 20 + (nExtra == 0 ? 24 : 26) + nExtra + nFact;
+    e.nFragmentSize = nFile - 8 > UINT32_MAX ? nFile + 36 : nFile;
     e.dPlaytime = args.fmt.avgBytesPerSec ? static_cast<double>(nBytes) / args.fmt.avgBytesPerSec : 0.0;
     return e;
 }

@@ -3,13 +3,18 @@
 #include "audio/RiffRecords.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // What the Shred Equally dialog is constructed with, by kind of file.
 struct CWaveShredArgs {
     CFormatRecord fmt;
-    CChunkHeader dataHeader;
+    CChunkHeader dataHeader; // as it stands in the file
     CChunkHeader factHeader; // id and size 0 when the file has none
+    // The audio bytes the split divides, which can pass 32 bits and differ from
+    // the data chunk's size field (RF64, streamed recordings); without it, the
+    // size field.
+    std::optional<uint64_t> nAudioBytes;
     std::string strSourceName;
     std::string strSourcePath;
     int32_t nOverlap = 0;

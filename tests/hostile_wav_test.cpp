@@ -18,12 +18,14 @@
 namespace {
 
 // Every chunk the reader looks at, and one it skips; the size fields are at
-// 4 (RIFF), 16 (fmt), 46 (fact), 58 (LIST) and 74 (data).
-Bytes Rich()
+// 4 (RIFF), 16 (fmt), 46 (fact), 58 (LIST) and 74 (data). As RF64, all of
+// them 36 bytes on, after the ds64 chunk's size (16) and its 64-bit sizes (20,
+// 28, 36).
+Bytes Rich(const std::string& strRiffId = "RIFF")
 {
     return BuildWav(CWavLayout{.formatTag = 2, .bExtraSizeField = true, .formatExtra = {1, 2}, .bFact = true,
                                .factData = {0x10, 0, 0, 0}, .chunksBeforeData = {{"LIST", {'I', 'N', 'F', 'O', 'd', 'a', 't', 'a'}}},
-                               .dataBytes = 3000});
+                               .dataBytes = 3000, .riffId = strRiffId});
 }
 
 std::vector<std::pair<std::string, Bytes>> MalformedCorpus()
@@ -39,7 +41,26 @@ std::vector<std::pair<std::string, Bytes>> MalformedCorpus()
                 b[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
             cases.push_back({"Size" + std::to_string(at) + "_" + std::to_string(v), b});
         }
+    const Bytes rf64 = Rich("RF64");
+    for (size_t n : {16, 20, 30, 47, 48, 90, 118})
+        cases.push_back({"Rf64Cut" + std::to_string(n), Bytes(rf64.begin(), rf64.begin() + static_cast<long>(n))});
+    for (size_t at : {20, 28, 36})
+        for (uint64_t v : {uint64_t{0}, uint64_t{1}, uint64_t{1} << 63, UINT64_MAX}) {
+            Bytes b = rf64;
+            for (int i = 0; i < 8; ++i)
+                b[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
+            cases.push_back({"Rf64Size" + std::to_string(at) + "_" + std::to_string(v), b});
+        }
+    for (uint32_t v : {0u, 8u, 0xFFFFFFFFu}) {
+        Bytes b = rf64;
+        for (int i = 0; i < 4; ++i)
+            b[16 + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
+        cases.push_back({"Ds64ChunkSize_" + std::to_string(v), b});
+    }
     Bytes b = rich;
+    b[22] = b[23] = 0; // no channels
+    cases.push_back({"NoChannels", b});
+    b = rich;
     b[36] = b[37] = 0xFF; // extraSize claiming more than its chunk
     std::copy_n("AVI ", 4, b.begin() + 8); // a RIFF that is not WAVE
     cases.push_back({"NotWaveHugeExtra", b});
@@ -83,9 +104,10 @@ TEST_P(MalformedWav, GetsAStatusOrASaneResult)
         for (const char* pName : {"a.wav", "b.wav", "PART-1.wav", "PART-2.wav", "PART-3.wav"}) {
             const Bytes out = ReadBytes(dir / pName);
             ASSERT_GE(out.size(), nHeader) << pName;
+            const uint32_t nData = GetU32(out, nHeader - 4);
             EXPECT_EQ(GetU32(out, 4), out.size() - 8) << pName;
-            EXPECT_EQ(GetU32(out, nHeader - 4), out.size() - nHeader) << pName;
-            EXPECT_EQ((out.size() - nHeader) % fmt.blockAlign, 0u) << pName;
+            EXPECT_EQ(nHeader + nData + nData % 2, out.size()) << pName;
+            EXPECT_EQ(nData % fmt.blockAlign, 0u) << pName;
         }
     }
     EXPECT_EQ(ReadBytes(dir / "in.wav"), GetParam().second);

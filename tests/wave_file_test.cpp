@@ -1,11 +1,14 @@
 #include "audio/WaveFile.h"
 #include "platform/StringTable.h"
+#include "split/ShredChecks.h"
 #include "support/FakeUi.h"
+#include "support/RunCommand.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -15,6 +18,7 @@ class CWaveProbe : public CWaveFile { // opens the block copy to tests
 public:
     using CWaveFile::CWaveFile;
     using CAudioFile::CopyData;
+    using CWaveFile::WriteHeader;
     CFile& Source() { return m_file; }
 };
 
@@ -64,7 +68,7 @@ TEST_F(WaveFile, CanonicalFileAndItsInformationLines)
 struct SReadCase {
     const char* pName;
     std::function<Bytes()> make;
-    uint32_t nDataStart, nDataSize;
+    uint64_t nDataStart, nDataBytes;
 };
 
 class WaveRead : public WaveFile, public ::testing::WithParamInterface<SReadCase> {};
@@ -74,7 +78,7 @@ TEST_P(WaveRead, FindsTheAudio)
     const CWaveProbe& f = Open(GetParam().make());
     ASSERT_EQ(f.GetError(), 0);
     EXPECT_EQ(f.GetDataStart(), GetParam().nDataStart);
-    EXPECT_EQ(f.GetDataHeader().size, GetParam().nDataSize);
+    EXPECT_EQ(f.GetDataBytes(), GetParam().nDataBytes);
 }
 
 Bytes WithChunksBeforeData(std::vector<std::pair<std::string, Bytes>> chunks, uint32_t nData = 4000)
@@ -84,6 +88,14 @@ Bytes WithChunksBeforeData(std::vector<std::pair<std::string, Bytes>> chunks, ui
     wav.dataBytes = nData;
     return BuildWav(wav);
 }
+
+Bytes Then(Bytes b, const Bytes& tail)
+{
+    b.insert(b.end(), tail.begin(), tail.end());
+    return b;
+}
+
+const Bytes kListChunk{'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, WaveRead,
@@ -104,7 +116,16 @@ INSTANTIATE_TEST_SUITE_P(
                   55, 4000},
         // a cut-short recording or a streaming writer's 0xFFFFFFFF: what is there
         SReadCase{"DataSizeBeyondTheFile", [] { CWavLayout w; w.dataBytes = 176400; w.dataSizeField = 2000000; return BuildWav(w); }, 44, 176400},
-        SReadCase{"DataSizeStreaming", [] { CWavLayout w; w.dataBytes = 17; w.dataSizeField = 0xFFFFFFFF; return BuildWav(w); }, 44, 17}),
+        SReadCase{"DataSizeStreaming", [] { CWavLayout w; w.dataBytes = 17; w.dataSizeField = 0xFFFFFFFF; return BuildWav(w); }, 44, 17},
+        // an interrupted recorder's 0: the audio after it, unless a chunk follows
+        SReadCase{"DataSizeZero", [] { return BuildWav({.dataBytes = 4000, .dataSizeField = 0}); }, 44, 4000},
+        SReadCase{"DataSizeZeroThenAChunk", [] { return Then(BuildWav({.dataBytes = 0}), kListChunk); }, 44, 0},
+        SReadCase{"DataSizeZeroThenAChunkTooLong", [] { return Then(BuildWav({.dataBytes = 0}), {'L', 'I', 'S', 'T', 5, 0, 0, 0, 'I', 'N', 'F', 'O'}); }, 44, 12},
+        // RF64: sizes from ds64; without ds64, a streamed RIFF file's
+        SReadCase{"Rf64", [] { return Then(BuildWav({.dataBytes = 4000, .dataSizeField = 3000, .riffId = "RF64"}), kListChunk); }, 80, 3000},
+        SReadCase{"Bw64", [] { return BuildWav({.dataBytes = 4000, .riffId = "BW64"}); }, 80, 4000},
+        SReadCase{"Rf64WithoutDs64", [] { Bytes b = BuildWav({.dataBytes = 4000, .dataSizeField = 3000, .riffId = "RF64"}); std::copy_n("JUNK", 4, b.begin() + 12); return b; }, 80, 4000},
+        SReadCase{"Rf64BeforeRiffInText", [] { return BuildWav({.chunksBeforeData = {{"LIST", {'R', 'I', 'F', 'F'}}}, .dataBytes = 4000, .riffId = "RF64"}); }, 92, 4000}),
     [](const auto& tp) { return std::string(tp.param.pName); });
 
 TEST_F(WaveFile, NonPcmKeepsExtraBytesAndFactButOnlyWhenItsChunkHoldsThem)
@@ -177,6 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SStatusCase{"FormatCutShort", [] { return Patched(0, {}, 30); }, 105},
                       SStatusCase{"ZeroBytesPerSecond", [] { return Patched(28, {0, 0, 0, 0}); }, 105},
                       SStatusCase{"ZeroBlockAlign", [] { return Patched(32, {0, 0}); }, 105},
+                      SStatusCase{"ZeroChannels", [] { return Patched(22, {0, 0}); }, 105},
                       SStatusCase{"NoDataChunk", [] { return Patched(36, {'d', 'a', 't', '4'}); }, 106},
                       SStatusCase{"HugeChunkBeforeData", [] { return Patched(16, {0xF0, 0xFF, 0xFF, 0xFF}); }, 106},
                       SStatusCase{"DataHeaderCutShort", [] { return Patched(0, {}, 40); }, 106}),
@@ -329,6 +351,8 @@ TEST_P(WaveSplitJoin, GivesBackTheSource)
     for (int i = 1; i <= n; ++i) {
         const CWrittenWav w = Part(i);
         EXPECT_EQ(w.nDataSize, nData / static_cast<uint32_t>(n) / nAlign * nAlign);
+        EXPECT_EQ(w.BytesAfterData(), w.nDataSize % 2) << "a pad byte after odd audio";
+        EXPECT_EQ(w.nRiffSize, w.nFileSize - 8);
         joined.audio.insert(joined.audio.end(), w.audio.begin(), w.audio.end());
     }
     EXPECT_LT(nData - joined.audio.size(), uint64_t{nAlign} * static_cast<uint32_t>(n));
@@ -348,6 +372,7 @@ TEST_F(WaveFile, SplitTakesTheOverlapSetWhileTheDialogRuns)
     const CWaveShredArgs& args = ui.waveShredArgs.at(0);
     EXPECT_EQ(args.strSourcePath, dir / "in.wav");
     EXPECT_EQ(args.dataHeader.size, 1764000u);
+    EXPECT_EQ(args.nAudioBytes, 1764000u);
 }
 
 TEST_F(WaveFile, SplitsThatWriteNothing)
@@ -376,4 +401,238 @@ TEST_F(WaveFile, SplitNamesAndAFragmentThatCannotBeCreated)
     ui.shredAnswer = {true, 2, ""}; // the source's own name, in its folder
     ASSERT_EQ(pFile->ShredEqually(), 0);
     EXPECT_TRUE(std::filesystem::exists(dir / "IN-2.wav"));
+}
+
+// The header for nData bytes of audio: RIFF while the RIFF size field holds
+// the file's size, RF64 beyond. Only the header is written; the file is then
+// extended to its full length for sox to read.
+struct SHeaderCase {
+    const char* pName;
+    CWavLayout wav;
+    uint64_t nData;
+    bool bRf64;
+    uint64_t nSamples;
+    int64_t nFactField; // -1 without a fact chunk
+};
+
+class WaveHeader : public WaveFile, public ::testing::WithParamInterface<SHeaderCase> {};
+
+TEST_P(WaveHeader, IsRf64OnlyWhenRiffCannotHoldIt)
+{
+    const SHeaderCase& c = GetParam();
+    const Bytes src = BuildWav(c.wav);
+    Open(src);
+    {
+        CFile out;
+        ASSERT_TRUE(out.Open(dir / "out.wav", CFile::EMode::Create));
+        pFile->WriteHeader(out, c.nData);
+        out.Close();
+    }
+    const Bytes header = ReadBytes(dir / "out.wav");
+    // Expected: RIFF or RF64 and ds64, the source's format chunk, its fact
+    // chunk with the count, the data chunk's header.
+    const size_t nFormatEnd = pFile->GetDataStart() - 8 - (c.nFactField < 0 ? 0 : 12);
+    const uint64_t nFile = (c.bRf64 ? 36 : 0) + pFile->GetDataStart() + c.nData + c.nData % 2;
+    Bytes expected{'R', 'I', 'F', 'F'};
+    if (c.bRf64) {
+        expected = {'R', 'F', '6', '4', 0xFF, 0xFF, 0xFF, 0xFF, 'W', 'A', 'V', 'E', 'd', 's', '6', '4', 28, 0, 0, 0};
+        PutU64(expected, nFile - 8);
+        PutU64(expected, c.nData);
+        PutU64(expected, c.nSamples);
+        PutU32(expected, 0);
+    } else {
+        PutU32(expected, static_cast<uint32_t>(nFile - 8));
+        expected.insert(expected.end(), {'W', 'A', 'V', 'E'});
+    }
+    expected.insert(expected.end(), src.begin() + 12, src.begin() + static_cast<long>(nFormatEnd));
+    if (c.nFactField >= 0) {
+        expected.insert(expected.end(), {'f', 'a', 'c', 't', 4, 0, 0, 0});
+        PutU32(expected, static_cast<uint32_t>(c.nFactField));
+    }
+    expected.insert(expected.end(), {'d', 'a', 't', 'a'});
+    PutU32(expected, c.bRf64 ? 0xFFFFFFFF : static_cast<uint32_t>(c.nData));
+    EXPECT_EQ(header, expected);
+
+    // sox reads through audio past 4 GiB, which takes it a minute.
+    std::filesystem::resize_file(dir / "out.wav", nFile);
+    if (HaveProgram("sox") && c.nData < 0x100000000) {
+        EXPECT_EQ(RunCommand({"sox", "--i", "-s", dir / "out.wav"}).strOut, std::to_string(c.nSamples) + "\n");
+    }
+}
+
+constexpr uint64_t kGiB = uint64_t{1} << 30;
+constexpr uint64_t kSecond = 176400; // of the default layout
+constexpr CWavLayout kByteFrames{.channels = 1, .samplesPerSec = 8000, .avgBytesPerSec = 8000, .blockAlign = 1, .bitsPerSample = 8, .dataBytes = 8};
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, WaveHeader,
+    ::testing::Values(
+        SHeaderCase{"RiffToItsLimit", kByteFrames, 0xFFFFFFFFu - 37, false, 0xFFFFFFFFu - 37, -1},
+        SHeaderCase{"PadBytePassesTheLimit", kByteFrames, 0xFFFFFFFFu - 36, true, 0xFFFFFFFFu - 36, -1},
+        SHeaderCase{"FiveGiB", CWavLayout{.dataBytes = 8}, 5 * kGiB, true, 5 * kGiB / 4, -1}),
+    [](const auto& tp) { return std::string(tp.param.pName); });
+
+TEST_F(WaveFile, Rf64SourceGivesRiffPieces)
+{
+    const Bytes rf64 = BuildWav({.riffId = "RF64"});
+    ASSERT_EQ(Open(rf64).GetError(), 0);
+    EXPECT_DOUBLE_EQ(pFile->GetDuration(), 10.0);
+    ASSERT_EQ(pFile->SaveSelection(dir / "out.wav", 2, 5, 1), 0);
+    const Bytes out = ReadBytes(dir / "out.wav"), riff = BuildWav({.dataBytes = 529200});
+    ASSERT_EQ(out.size(), riff.size());
+    EXPECT_TRUE(std::equal(out.begin(), out.begin() + 44, riff.begin())) << "the plain 44-byte header";
+    EXPECT_TRUE(ReadWrittenWav(dir / "out.wav").IsSourceAudioFrom(352800));
+}
+
+namespace {
+
+// Sources of several GiB as sparse files: the holes read as zeros and cost
+// neither disk space nor time; only the bytes a test writes are real.
+struct SparseWave : ::testing::Test {
+    CWaveProbe& Open(const CWavLayout& wav, uint64_t nAudio)
+    {
+        nAudioStart = WriteSparseWav(dir / "in.wav", wav, nAudio);
+        return Reopen();
+    }
+    CWaveProbe& Reopen()
+    {
+        header = ReadRange(dir / "in.wav", 0, 4096);
+        nSize = std::filesystem::file_size(dir / "in.wav");
+        pFile = std::make_unique<CWaveProbe>(dir / "in.wav", nullptr, ui);
+        return *pFile;
+    }
+    void TearDown() override
+    {
+        if (header.empty())
+            return; // skipped before it had a source
+        EXPECT_EQ(std::filesystem::file_size(dir / "in.wav"), nSize);
+        EXPECT_EQ(ReadRange(dir / "in.wav", 0, 4096), header);
+    }
+
+    CTempDir dir;
+    CFakeUi ui;
+    uint64_t nAudioStart = 0, nSize = 0;
+    Bytes header;
+    std::unique_ptr<CWaveProbe> pFile;
+};
+
+const CWavLayout kStreamed{.dataSizeField = 0xFFFFFFFF, .riffSizeField = 0xFFFFFFFF};
+
+} // namespace
+
+// Where a data chunk of 0xFFFFFFFF or 0 bytes ends, in files past 4 GiB.
+struct SSparseCase {
+    const char* pName;
+    CWavLayout wav;
+    uint64_t nAudio;  // bytes after the data chunk's header
+    int64_t nTailAt;  // where the tail is written, from the audio's start; -1 for nowhere
+    Bytes tail;
+    uint64_t nDataBytes;
+};
+
+// An id with a size that runs past the end of the file: no chunk.
+const Bytes kNoChunk{'L', 'I', 'S', 'T', 0xF0, 0xFF, 0xFF, 0xFF};
+
+class SparseRead : public SparseWave, public ::testing::WithParamInterface<SSparseCase> {};
+
+TEST_P(SparseRead, TakesTheAudioToTheEndOnlyWhenNothingFollows)
+{
+    const SSparseCase& c = GetParam();
+    nAudioStart = WriteSparseWav(dir / "in.wav", c.wav, c.nAudio);
+    if (c.nTailAt >= 0)
+        WriteBytesAt(dir / "in.wav", nAudioStart + static_cast<uint64_t>(c.nTailAt), c.tail);
+    const CWaveProbe& f = Reopen();
+    ASSERT_EQ(f.GetError(), 0);
+    EXPECT_EQ(f.GetDataBytes(), c.nDataBytes);
+    EXPECT_DOUBLE_EQ(f.GetDuration(), static_cast<double>(c.nDataBytes) / kSecond);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, SparseRead,
+    ::testing::Values(
+        SSparseCase{"Streamed", kStreamed, 5 * kGiB, -1, {}, 5 * kGiB},
+        SSparseCase{"Interrupted", CWavLayout{.dataSizeField = 0}, 5 * kGiB, -1, {}, 5 * kGiB},
+        SSparseCase{"InterruptedBeforeAnIdNotPrintable", CWavLayout{.dataSizeField = 0}, 5 * kGiB, 0, {'L', 'I', 1, 'T', 4, 0, 0, 0}, 5 * kGiB},
+        // a chunk where 0xFFFFFFFF bytes end, padded or not: the size is real
+        SSparseCase{"FullSizeThenAChunk", kStreamed, 0x100000000 + 12, 0x100000000, kListChunk, 0xFFFFFFFF},
+        SSparseCase{"FullSizeThenAnUnpaddedChunk", kStreamed, 0xFFFFFFFF + 12, 0xFFFFFFFF, kListChunk, 0xFFFFFFFF},
+        SSparseCase{"StreamedPastBytesThatAreNoChunk", kStreamed, 5 * kGiB, 0x100000000, kNoChunk, 5 * kGiB},
+        SSparseCase{"Rf64ThenAChunk", CWavLayout{.dataSizeField = static_cast<int64_t>(5 * kGiB), .riffId = "RF64"}, 5 * kGiB + 12, static_cast<int64_t>(5 * kGiB), kListChunk, 5 * kGiB}),
+    [](const auto& tp) { return std::string(tp.param.pName); });
+
+// The streamed 5 GiB file: information, the dialog's checks and estimate, and
+// selections past 4 GiB, which read the right bytes.
+TEST_F(SparseWave, StreamedFilePast4GiBIsReadWhole)
+{
+    const uint64_t nAudio = 5 * kGiB;
+    Open(kStreamed, nAudio);
+    WriteAudioAt(dir / "in.wav", nAudioStart, 24348 * kSecond, kSecond);
+    WriteAudioAt(dir / "in.wav", nAudioStart, nAudio - 200000, 200000);
+    Reopen().ShowFileInformation();
+    EXPECT_EQ(ui.infoLines.at(1), "File size (As in Header) - 4294967303 bytes");
+    EXPECT_EQ(ui.infoLines.at(7), "Data bytes size - 5368709120 bytes");
+    EXPECT_EQ(ui.infoLines.at(8), "Playing duration - 30434.86 seconds");
+
+    ui.shredAnswer = {}; // cancelled: the dialog's values only
+    ASSERT_EQ(pFile->ShredEqually(), 0);
+    const CWaveShredArgs& args = ui.waveShredArgs.at(0);
+    EXPECT_EQ(args.dataHeader.size, 0xFFFFFFFFu);
+    EXPECT_EQ(CheckWaveFragmentCount("30434", args).nResult, kCheckOk);
+    EXPECT_EQ(CheckWaveFragmentCount("30435", args).nResult, kCheckTooShort);
+    EXPECT_EQ(EstimateWave(args, 2).nFragmentSize, nAudio / 2 + 44);
+    EXPECT_EQ(EstimateWave(args, 1).nFragmentSize, nAudio + 80) << "one piece would be RF64";
+
+    ASSERT_EQ(pFile->SaveSelection(dir / "past4.wav", 24348, 24349, 1), 0);
+    CWrittenWav w = ReadWrittenWav(dir / "past4.wav");
+    EXPECT_EQ(w.nDataSize, 176400u);
+    EXPECT_TRUE(w.IsSourceAudioFrom(24348 * kSecond));
+    ASSERT_EQ(pFile->SaveSelection(dir / "end.wav", 30434, 30436, 1), 0);
+    w = ReadWrittenWav(dir / "end.wav");
+    EXPECT_EQ(w.nDataSize, nAudio - 30434 * kSecond);
+    EXPECT_TRUE(w.IsSourceAudioFrom(30434 * kSecond)) << "to the last byte";
+}
+
+TEST_F(SparseWave, Rf64FileOpens)
+{
+    Open(CWavLayout{.dataSizeField = static_cast<int64_t>(5 * kGiB), .riffSizeField = static_cast<int64_t>(5 * kGiB + 72),
+                    .riffId = "RF64"},
+         5 * kGiB);
+    ASSERT_EQ(pFile->GetError(), 0);
+    EXPECT_EQ(pFile->GetDataBytes(), 5 * kGiB);
+    pFile->ShowFileInformation();
+    EXPECT_EQ(ui.infoLines.at(1), "File size (As in Header) - 5368709200 bytes");
+    EXPECT_EQ(pFile->ClampToData(kGiB, 5 * kGiB), 4 * kGiB);
+}
+
+// The one test that writes several GiB: the streamed 5 GiB file split in two,
+// whole. Skipped where that would cost too much.
+TEST_F(SparseWave, StreamedFilePast4GiBSplitsWhole)
+{
+    if (std::getenv("TOLVANE_SKIP_BIG_FILES"))
+        GTEST_SKIP() << "TOLVANE_SKIP_BIG_FILES is set";
+    if (std::filesystem::space(std::filesystem::temp_directory_path()).available < 20 * kGiB)
+        GTEST_SKIP() << "less than 20 GiB free in the temporary folder";
+    const uint64_t nAudio = 5 * kGiB;
+    Open(kStreamed, nAudio);
+    WriteAudioAt(dir / "in.wav", nAudioStart, 0, 1000);
+    WriteAudioAt(dir / "in.wav", nAudioStart, nAudio / 2 - 1000, 2000);
+    WriteAudioAt(dir / "in.wav", nAudioStart, nAudio - 1000, 1000);
+    ui.shredAnswer = {true, 2, dir / "part"};
+    ASSERT_EQ(Reopen().ShredEqually(), 0);
+    for (int i = 1; i <= 2; ++i) {
+        const std::string strPart = dir / ("PART-" + std::to_string(i) + ".wav");
+        const CWrittenWav w = ReadWrittenWav(strPart, false);
+        EXPECT_EQ(w.strRiffId, "RIFF");
+        EXPECT_EQ(w.nRiffSize, w.nFileSize - 8);
+        EXPECT_EQ(w.nDataSize, nAudio / 2);
+        EXPECT_EQ(w.nDataStart, 44u);
+        CWrittenWav ends{.audio = ReadRange(strPart, 44, 1000)};
+        EXPECT_TRUE(ends.IsSourceAudioFrom((i - 1) * nAudio / 2)) << i;
+        ends.audio = ReadRange(strPart, w.nFileSize - 1000, 1000);
+        EXPECT_TRUE(ends.IsSourceAudioFrom(i * nAudio / 2 - 1000)) << "fragment " << i << " ends where it should";
+        if (HaveProgram("sox")) {
+            EXPECT_EQ(RunCommand({"sox", "--i", "-s", strPart}).strOut, std::to_string(nAudio / 8) + "\n");
+        }
+        std::filesystem::remove(strPart);
+    }
 }

@@ -2,6 +2,10 @@
 
 #include "support/TempDir.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
 unsigned char AudioByte(uint64_t k)
 {
     return static_cast<unsigned char>((k * 7 + k / 251) & 0xFF);
@@ -13,9 +17,20 @@ void PutU32(Bytes& out, uint32_t v)
         out.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
+void PutU64(Bytes& out, uint64_t v)
+{
+    PutU32(out, static_cast<uint32_t>(v));
+    PutU32(out, static_cast<uint32_t>(v >> 32));
+}
+
 uint32_t GetU32(const Bytes& in, size_t at)
 {
     return in.at(at) | (in.at(at + 1) << 8) | (in.at(at + 2) << 16) | (static_cast<uint32_t>(in.at(at + 3)) << 24);
+}
+
+uint64_t GetU64(const Bytes& in, size_t at)
+{
+    return GetU32(in, at) | (uint64_t{GetU32(in, at + 4)} << 32);
 }
 
 void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool bPad)
@@ -26,6 +41,16 @@ void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool b
     if (bPad && data.size() % 2 == 1)
         out.push_back(0);
 }
+
+namespace {
+
+void PutAt(Bytes& out, size_t at, uint64_t v, int nBytes)
+{
+    for (int i = 0; i < nBytes; ++i)
+        out.at(at + static_cast<size_t>(i)) = static_cast<unsigned char>(v >> (8 * i));
+}
+
+} // namespace
 
 Bytes BuildWav(const CWavLayout& wav)
 {
@@ -39,32 +64,105 @@ Bytes BuildWav(const CWavLayout& wav)
         fmt.push_back(static_cast<unsigned char>(wav.formatExtra.size() >> 8));
         fmt.insert(fmt.end(), wav.formatExtra.begin(), wav.formatExtra.end());
     }
-    Bytes out{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    const bool bRf64 = wav.riffId != "RIFF";
+    Bytes out(wav.riffId.begin(), wav.riffId.end());
+    out.insert(out.end(), {0, 0, 0, 0, 'W', 'A', 'V', 'E'});
+    if (bRf64)
+        AppendChunk(out, "ds64", Bytes(28));
     AppendChunk(out, "fmt ", fmt);
     if (wav.bFact)
         AppendChunk(out, "fact", wav.factData);
     for (const auto& [id, data] : wav.chunksBeforeData)
         AppendChunk(out, id, data);
     out.insert(out.end(), {'d', 'a', 't', 'a'});
-    PutU32(out, wav.dataSizeField >= 0 ? static_cast<uint32_t>(wav.dataSizeField) : wav.dataBytes);
+    const uint64_t nDataSize = wav.dataSizeField >= 0 ? static_cast<uint64_t>(wav.dataSizeField) : wav.dataBytes;
+    PutU32(out, bRf64 ? 0xFFFFFFFF : static_cast<uint32_t>(nDataSize));
     for (uint64_t k = 0; k < wav.dataBytes; ++k)
         out.push_back(AudioByte(k));
-    const auto nRiff = static_cast<uint32_t>(out.size() - 8);
-    for (int i = 0; i < 4; ++i)
-        out[4 + static_cast<size_t>(i)] = static_cast<unsigned char>(nRiff >> (8 * i));
+    const uint64_t nRiff = wav.riffSizeField >= 0 ? static_cast<uint64_t>(wav.riffSizeField) : out.size() - 8;
+    PutAt(out, 4, bRf64 ? 0xFFFFFFFF : nRiff, 4);
+    if (bRf64) {
+        PutAt(out, 20, nRiff, 8);
+        PutAt(out, 28, nDataSize, 8);
+        PutAt(out, 36, wav.blockAlign ? nDataSize / wav.blockAlign : 0, 8);
+    }
     return out;
 }
 
-CWrittenWav ReadWrittenWav(const std::string& strPath, size_t nHeader)
+uint64_t WriteSparseWav(const std::string& strPath, CWavLayout wav, uint64_t nAudioBytes)
 {
-    const Bytes bytes = ReadBytes(strPath);
+    wav.dataBytes = 0;
+    const Bytes header = BuildWav(wav);
+    WriteBytes(strPath, header);
+    std::filesystem::resize_file(strPath, header.size() + nAudioBytes);
+    return header.size();
+}
+
+void WriteAudioAt(const std::string& strPath, uint64_t nAudioStart, uint64_t nFrom, uint64_t nCount)
+{
+    Bytes audio(nCount);
+    for (uint64_t k = 0; k < nCount; ++k)
+        audio[k] = AudioByte(nFrom + k);
+    WriteBytesAt(strPath, nAudioStart + nFrom, audio);
+}
+
+void WriteBytesAt(const std::string& strPath, uint64_t nOffset, const Bytes& bytes)
+{
+    std::fstream f(strPath, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(static_cast<std::streamoff>(nOffset));
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes ReadRange(const std::string& strPath, uint64_t nOffset, uint64_t nCount)
+{
+    Bytes bytes(nCount);
+    std::ifstream in(strPath, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(nOffset));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(nCount));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
+}
+
+CWrittenWav ReadWrittenWav(const std::string& strPath, bool bAudio)
+{
     CWrittenWav w;
-    if (bytes.size() < nHeader)
+    w.nFileSize = std::filesystem::file_size(strPath);
+    const Bytes bytes = bAudio ? ReadBytes(strPath) : ReadRange(strPath, 0, 1 << 16);
+    if (bytes.size() < 12)
         return w;
+    w.strRiffId.assign(bytes.begin(), bytes.begin() + 4);
     w.nRiffSize = GetU32(bytes, 4);
-    w.nFormatSize = GetU32(bytes, 16);
-    w.nDataSize = GetU32(bytes, nHeader - 4);
-    w.audio.assign(bytes.begin() + static_cast<long>(nHeader), bytes.end());
+    uint64_t nDs64Data = 0;
+    // The writer pads no chunk but the data chunk: after an odd size, take the
+    // next id where it is, else one byte on.
+    auto isId = [&](size_t at) {
+        return at + 4 <= bytes.size() && std::all_of(bytes.begin() + static_cast<long>(at),
+                                                     bytes.begin() + static_cast<long>(at + 4),
+                                                     [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+    };
+    for (size_t at = 12; at + 8 <= bytes.size();) {
+        const std::string strId(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + 4));
+        const uint32_t nSize = GetU32(bytes, at + 4);
+        if (strId == "ds64") {
+            w.nRiffSize = GetU64(bytes, at + 8);
+            nDs64Data = GetU64(bytes, at + 16);
+            w.nDs64Samples = static_cast<int64_t>(GetU64(bytes, at + 24));
+        } else if (strId == "fmt ") {
+            w.nFormatSize = nSize;
+        } else if (strId == "fact" && at + 8 + nSize <= bytes.size()) {
+            w.fact.assign(bytes.begin() + static_cast<long>(at + 8), bytes.begin() + static_cast<long>(at + 8 + nSize));
+        } else if (strId == "data") {
+            w.nDataStart = at + 8;
+            w.nDataSize = nSize == 0xFFFFFFFF && w.nDs64Samples >= 0 ? nDs64Data : nSize;
+            if (bAudio && w.nDataStart <= bytes.size())
+                w.audio.assign(bytes.begin() + static_cast<long>(w.nDataStart),
+                               bytes.begin() + static_cast<long>(std::min<uint64_t>(bytes.size(), w.nDataStart + w.nDataSize)));
+            break;
+        }
+        at += 8 + nSize;
+        if (nSize % 2 != 0 && !isId(at))
+            ++at;
+    }
     return w;
 }
 
