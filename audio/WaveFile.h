@@ -44,6 +44,10 @@ public:
     // The byte count of a selection starting nOffset bytes into the audio,
     // lowered to what the audio holds from there, in whole sample frames.
     uint64_t ClampToData(uint64_t nOffset, uint64_t nCount) const;
+    // The sample count of nBytes of the audio: whole frames for PCM and float,
+    // whole blocks times the samples per block for ADPCM and GSM, else the
+    // source's fact count in proportion to the bytes.
+    uint64_t SampleCount(uint64_t nBytes) const;
 
     // Longest chunk list walked, and largest fact chunk kept, before giving up.
     static constexpr unsigned kMaxChunks = 4096;
@@ -56,7 +60,8 @@ protected:
     int32_t ReadDataChunk();
 
     // Writes the header for nDataBytes bytes of audio: the RIFF header, format
-    // chunk, extra format bytes and fact chunk, then the data chunk header. RF64 with a ds64 chunk after the RIFF header
+    // chunk, extra format bytes and fact chunk (with the count of those bytes),
+    // then the data chunk header. RF64 with a ds64 chunk after the RIFF header
     // when the sizes do not fit the RIFF header's 32-bit fields.
     void WriteHeader(CFile& output, uint64_t nDataBytes) const;
     // The pad byte that follows audio of an odd byte count.

@@ -29,7 +29,46 @@ uint32_t ProgressBytes(uint64_t nBytes)
     return static_cast<uint32_t>(std::min<uint64_t>(nBytes, UINT32_MAX));
 }
 
+// Format tags whose sample count the bytes give.
+constexpr uint16_t kTagPcm = 0x0001;
+constexpr uint16_t kTagFloat = 0x0003;
+constexpr uint16_t kTagMsAdpcm = 0x0002;
+constexpr uint16_t kTagImaAdpcm = 0x0011;
+constexpr uint16_t kTagGsm610 = 0x0031;
+constexpr uint16_t kTagExtensible = 0xFFFE;
+
+// The subformat GUID of an extensible format after its first two bytes, which
+// hold the format tag it stands for; it sits 6 bytes into the extra bytes.
+constexpr unsigned char kSubformatTail[14] = {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+constexpr uint32_t kSubformatAt = 6;
+
+uint64_t ProportionOf(uint64_t nValue, uint64_t nPart, uint64_t nWhole)
+{
+    __extension__ using Wide = unsigned __int128;
+    return nWhole == 0 ? 0 : static_cast<uint64_t>(static_cast<Wide>(nValue) * nPart / nWhole);
+}
+
 } // namespace
+
+uint64_t CWaveFile::SampleCount(uint64_t nBytes) const
+{
+    const unsigned char* pExtra = m_pFormatExtra.get();
+    const uint32_t nExtra = pExtra ? m_fmt.extraSize : 0;
+    uint16_t nTag = m_fmt.formatTag;
+    if (nTag == kTagExtensible && nExtra >= kSubformatAt + 16 &&
+        std::equal(kSubformatTail, kSubformatTail + 14, pExtra + kSubformatAt + 2))
+        nTag = ReadU16LE(pExtra + kSubformatAt);
+
+    const uint64_t nBlocks = nBytes / m_fmt.blockAlign;
+    if (nTag == kTagPcm || nTag == kTagFloat)
+        return nBlocks;
+    const uint16_t nPerBlock = nExtra >= 2 ? ReadU16LE(pExtra) : 0;
+    if ((nTag == kTagMsAdpcm || nTag == kTagImaAdpcm || nTag == kTagGsm610) && nPerBlock != 0)
+        return MulSaturated(nBlocks, nPerBlock);
+    if (m_pFactData && m_factHeader.size >= 4)
+        return ProportionOf(ReadU32LE(m_pFactData.get()), nBytes, m_nDataBytes);
+    return nBlocks;
+}
 
 void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes) const
 {
@@ -38,6 +77,7 @@ void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes) const
     const uint32_t nFact = m_pFactData ? m_factHeader.size + CChunkHeader::kBytes : 0;
     const uint64_t nRiffSize = 4 + nFormatPart + nExtra + nFact + CChunkHeader::kBytes + nDataBytes + nDataBytes % 2;
     const bool bRf64 = nRiffSize > UINT32_MAX;
+    const uint64_t nSamples = SampleCount(nDataBytes);
 
     unsigned char raw[CDs64Record::kBytes];
     CRiffHeader riff = m_riff;
@@ -49,7 +89,7 @@ void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes) const
         CDs64Record ds64;
         ds64.riffSize = nRiffSize + CDs64Record::kBytes;
         ds64.dataSize = nDataBytes;
-        ds64.sampleCount = nDataBytes / m_fmt.blockAlign;
+        ds64.sampleCount = nSamples;
         ds64.ToBytes(raw);
         output.Write(raw, CDs64Record::kBytes);
     }
@@ -60,9 +100,16 @@ void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes) const
     if (m_fmt.formatTag != 1 && nExtra != 0)
         output.Write(m_pFormatExtra.get(), nExtra);
     if (m_pFactData) {
+        // The fact chunk's first field is the sample count, of these bytes.
         m_factHeader.ToBytes(raw);
         output.Write(raw, CChunkHeader::kBytes);
-        output.Write(m_pFactData.get(), m_factHeader.size);
+        uint32_t nSkip = 0;
+        if (m_factHeader.size >= 4) {
+            WriteU32LE(raw, static_cast<uint32_t>(std::min<uint64_t>(nSamples, UINT32_MAX)));
+            output.Write(raw, 4);
+            nSkip = 4;
+        }
+        output.Write(m_pFactData.get() + nSkip, m_factHeader.size - nSkip);
     }
     CChunkHeader data{m_dataHeader.id, bRf64 ? UINT32_MAX : static_cast<uint32_t>(nDataBytes)};
     data.ToBytes(raw);

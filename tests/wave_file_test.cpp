@@ -148,7 +148,8 @@ TEST_F(WaveFile, NonPcmKeepsExtraBytesAndFactButOnlyWhenItsChunkHoldsThem)
     ASSERT_EQ(out.size(), 60u + 176400);
     EXPECT_EQ(GetU32(out, 4), 176400u + 52);
     EXPECT_EQ(GetU32(out, 16), 20u);
-    EXPECT_EQ(Bytes(out.begin() + 36, out.begin() + 52), (Bytes{2, 0, 0xAB, 0xCD, 'f', 'a', 'c', 't', 4, 0, 0, 0, 9, 8, 7, 6}));
+    // The fact count is the piece's: 44100 blocks of 0xCDAB samples.
+    EXPECT_EQ(Bytes(out.begin() + 36, out.begin() + 52), (Bytes{2, 0, 0xAB, 0xCD, 'f', 'a', 'c', 't', 4, 0, 0, 0, 0x6C, 0x85, 0x65, 0x8A}));
     EXPECT_EQ(GetU32(out, 56), 176400u);
 
     // A 16-byte non-PCM format chunk has no extraSize: the bytes after it are
@@ -403,6 +404,93 @@ TEST_F(WaveFile, SplitNamesAndAFragmentThatCannotBeCreated)
     EXPECT_TRUE(std::filesystem::exists(dir / "IN-2.wav"));
 }
 
+// The fact chunk of every piece counts the piece's own samples, overlap
+// included: fragment 1 and fragment 2 (1 second of overlap) of a split in two.
+struct SFactCase {
+    const char* pName;
+    CWavLayout wav;
+    uint32_t nFirst, nSecond; // the counts written
+};
+
+class WaveFact : public WaveFile, public ::testing::WithParamInterface<SFactCase> {};
+
+TEST_P(WaveFact, CountsThePiecesOwnSamples)
+{
+    const CWavLayout& wav = GetParam().wav;
+    ASSERT_EQ(Open(wav).GetError(), 0);
+    ASSERT_EQ(Shred(2, 1), 0);
+    const uint32_t counts[] = {GetParam().nFirst, GetParam().nSecond};
+    for (int i = 1; i <= 2; ++i) {
+        const CWrittenWav w = Part(i);
+        ASSERT_EQ(w.fact.size(), wav.factData.size()) << i;
+        EXPECT_EQ(GetU32(w.fact, 0), counts[i - 1]) << i;
+        EXPECT_TRUE(std::equal(w.fact.begin() + 4, w.fact.end(), wav.factData.begin() + 4)) << "the rest is kept";
+    }
+}
+
+const Bytes kFact12345{0x39, 0x30, 0, 0};
+const Bytes kPcmGuid{1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+
+Bytes Extensible(uint16_t nValidBits, Bytes guid)
+{
+    Bytes extra{static_cast<unsigned char>(nValidBits), 0, 3, 0, 0, 0};
+    extra.insert(extra.end(), guid.begin(), guid.end());
+    return extra;
+}
+
+CWavLayout FactLayout(uint16_t nTag, uint16_t nAlign, uint32_t nRate, uint32_t nData, Bytes extra, Bytes fact = kFact12345)
+{
+    return {.formatTag = nTag, .channels = 1, .avgBytesPerSec = nRate, .blockAlign = nAlign,
+            .bExtraSizeField = !extra.empty(), .formatExtra = std::move(extra), .bFact = true,
+            .factData = std::move(fact), .dataBytes = nData};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, WaveFact,
+    ::testing::Values(
+        // whole frames
+        SFactCase{"Pcm", FactLayout(1, 4, 4000, 40000, {}), 5000, 6000},
+        SFactCase{"Float", FactLayout(3, 8, 8000, 80000, {}), 5000, 6000},
+        SFactCase{"ExtensiblePcm", FactLayout(0xFFFE, 6, 6000, 60000, Extensible(24, kPcmGuid)), 5000, 6000},
+        SFactCase{"ExtensibleFloat", FactLayout(0xFFFE, 8, 8000, 80000, [] { Bytes g = kPcmGuid; g[0] = 3; return Extensible(32, g); }()), 5000, 6000},
+        // whole blocks of the samples per block the extra bytes give
+        SFactCase{"MsAdpcm", FactLayout(2, 1024, 4096, 40960, {0xF4, 0x07, 0, 0}), 40720, 48864},
+        SFactCase{"ImaAdpcm", FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}), 10100, 12120},
+        SFactCase{"Gsm610", FactLayout(0x31, 65, 1625, 16250, {0x40, 0x01}), 40000, 48000},
+        // the source's count in proportion: other formats, or a block format
+        // that does not say its samples per block
+        SFactCase{"MpegInWave", FactLayout(0x55, 1, 16000, 160000, {0, 0}, {0xA8, 0xBA, 0x06, 0}), 220500, 264600},
+        SFactCase{"ImaAdpcmWithoutExtra", FactLayout(0x11, 256, 1024, 10240, {}), 6172, 7407},
+        SFactCase{"ExtensibleOtherGuid", FactLayout(0xFFFE, 6, 6000, 60000, Extensible(24, Bytes(16, 7))), 6172, 7407},
+        SFactCase{"LongerFactKeepsItsTail", FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}, {1, 2, 3, 4, 5, 6, 7, 8}), 10100, 12120}),
+    [](const auto& tp) { return std::string(tp.param.pName); });
+
+TEST_F(WaveFile, FactShorterThanACountIsCopied)
+{
+    Open(FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}, {0xAB, 0xCD}));
+    ASSERT_EQ(pFile->SaveSelection(dir / "out.wav", 0, 2, 1), 0);
+    EXPECT_EQ(ReadWrittenWav(dir / "out.wav").fact, (Bytes{0xAB, 0xCD}));
+}
+
+// A real IMA ADPCM file: every piece's fact count is what sox finds in its
+// blocks, not the source's 30 seconds.
+TEST_F(WaveFile, ImaAdpcmPiecesFromSoxCountTheirOwnSamples)
+{
+    if (!HaveProgram("sox"))
+        GTEST_SKIP() << "sox is not installed";
+    ASSERT_EQ(RunCommand({"sox", "-n", "-e", "ima-adpcm", dir / "in.wav", "synth", "30", "sine", "440"}).nExit, 0);
+    source = ReadBytes(dir / "in.wav");
+    pFile = std::make_unique<CWaveProbe>(dir / "in.wav", nullptr, ui);
+    ASSERT_EQ(Shred(3, 2), 0);
+    for (int i = 1; i <= 3; ++i) {
+        const std::string strPart = dir / ("PART-" + std::to_string(i) + ".wav");
+        const CWrittenWav w = ReadWrittenWav(strPart);
+        ASSERT_EQ(w.fact.size(), 4u);
+        EXPECT_EQ(RunCommand({"sox", "--i", "-s", strPart}).strOut, std::to_string(GetU32(w.fact, 0)) + "\n") << i;
+        EXPECT_NEAR(GetU32(w.fact, 0) / 48000.0, i == 1 ? 10.0 : 12.0, 0.02) << i;
+    }
+}
+
 // The header for nData bytes of audio: RIFF while the RIFF size field holds
 // the file's size, RF64 beyond. Only the header is written; the file is then
 // extended to its full length for sox to read.
@@ -469,7 +557,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SHeaderCase{"RiffToItsLimit", kByteFrames, 0xFFFFFFFFu - 37, false, 0xFFFFFFFFu - 37, -1},
         SHeaderCase{"PadBytePassesTheLimit", kByteFrames, 0xFFFFFFFFu - 36, true, 0xFFFFFFFFu - 36, -1},
-        SHeaderCase{"FiveGiB", CWavLayout{.dataBytes = 8}, 5 * kGiB, true, 5 * kGiB / 4, -1}),
+        SHeaderCase{"FiveGiB", CWavLayout{.dataBytes = 8}, 5 * kGiB, true, 5 * kGiB / 4, -1},
+        // a count past 32 bits leaves the fact field at its largest value
+        SHeaderCase{"FiveGiBImaAdpcm", [] { CWavLayout w = FactLayout(0x11, 256, 4055, 256, {0xF9, 0x01}); w.bitsPerSample = 4; return w; }(), 5 * kGiB, true, 5 * kGiB / 256 * 505, 0xFFFFFFFF}),
     [](const auto& tp) { return std::string(tp.param.pName); });
 
 TEST_F(WaveFile, Rf64SourceGivesRiffPieces)
