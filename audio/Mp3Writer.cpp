@@ -4,15 +4,6 @@
 
 #include <algorithm>
 
-namespace {
-
-uint32_t ClampToU32(uint64_t n)
-{
-    return static_cast<uint32_t>(std::min<uint64_t>(n, UINT32_MAX));
-}
-
-} // namespace
-
 uint64_t CMp3File::SecondsToBytes(uint64_t nSeconds) const
 {
     const double dBytes = GetBytesPerSecond() * static_cast<double>(nSeconds);
@@ -57,7 +48,7 @@ int32_t CMp3File::SaveSelection(std::string strOutPath, int32_t nStart, int32_t 
     }
     auto pProgress = m_ui.CreateProgress(m_pParentWnd);
     pProgress->SetTotalFiles(1);
-    pProgress->SetFileBytes(ClampToU32(nCopy));
+    pProgress->SetFileBytes(nCopy);
     pProgress->ShowFileNames(GetFileName(), output.GetFileName());
     pProgress->ShowFileNumber(1);
     CopyAll(output, nCopy, pProgress.get());
@@ -104,7 +95,7 @@ int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t 
 {
     if (!FindAudioFrame(kCutReach) || m_file.GetPosition() >= nEnd)
         return -1;
-    pProgress->SetFileBytes(ClampToU32(nFragmentSize));
+    pProgress->SetFileBytes(nFragmentSize);
     CopyOverlap(output, m_nOverlap);
     CopyAll(output, std::min(nEnd - m_file.GetPosition(), BytesLeftInAudio()), pProgress);
     AppendTag(output);

@@ -24,11 +24,6 @@ uint64_t RoundUp(uint64_t nValue, uint64_t nAlign)
 }
 
 // The file bar's range is 32-bit; a longer copy wraps it around.
-uint32_t ProgressBytes(uint64_t nBytes)
-{
-    return static_cast<uint32_t>(std::min<uint64_t>(nBytes, UINT32_MAX));
-}
-
 // Format tags whose sample count the bytes give.
 constexpr uint16_t kTagPcm = 0x0001;
 constexpr uint16_t kTagFloat = 0x0003;
@@ -150,7 +145,7 @@ int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t
     m_file.Seek(static_cast<int64_t>(m_nDataStart + std::min(nOffset, m_nDataBytes)), CFile::EFrom::Begin);
 
     pProgress->SetTotalFiles(1);
-    pProgress->SetFileBytes(ProgressBytes(nCount));
+    pProgress->SetFileBytes(nCount);
     pProgress->ShowFileNames(GetFileName(), output.GetFileName());
     pProgress->ShowFileNumber(1);
     CopyAll(output, nCount, pProgress.get());
@@ -190,7 +185,7 @@ void CWaveFile::WriteFragment(CFile& output, uint32_t n, uint32_t i, IShredProgr
     WriteHeader(output, nOwn + nOverlap);
     if (nOverlap != 0)
         CopyOverlap(&output, m_nOverlap);
-    pProgress->SetFileBytes(ProgressBytes(nOwn));
+    pProgress->SetFileBytes(nOwn);
     CopyAll(output, nOwn, pProgress);
     WritePadByte(output, nOwn + nOverlap);
 }

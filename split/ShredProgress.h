@@ -11,7 +11,7 @@ class IShredProgress {
 public:
     virtual ~IShredProgress() = default;
     virtual void SetTotalFiles(unsigned nCount) = 0;
-    virtual void SetFileBytes(uint32_t nBytes) = 0;
+    virtual void SetFileBytes(uint64_t nBytes) = 0;
     virtual void StepGross() = 0;
     virtual void StepFile() = 0;
     virtual void ShowFileNames(std::string strSource, std::string strTarget) = 0;

@@ -25,12 +25,12 @@ void CShredProgressState::SetTotalFiles(unsigned nCount)
     OnBarsChanged();
 }
 
-void CShredProgressState::SetFileBytes(uint32_t nBytes)
+void CShredProgressState::SetFileBytes(uint64_t nBytes)
 {
     if (m_nFileBytes != 0)
         return;
     m_nFileBytes = nBytes;
-    m_fileBar.SetRange(0, nBytes);
+    m_fileBar.SetRange(0, static_cast<int64_t>(nBytes));
     m_fileBar.SetStep(10000);
     OnBarsChanged();
 }

@@ -31,7 +31,7 @@ private:
 class CShredProgressState : public IShredProgress {
 public:
     void SetTotalFiles(unsigned nCount) override;
-    void SetFileBytes(uint32_t nBytes) override;
+    void SetFileBytes(uint64_t nBytes) override;
     void StepGross() override;
     void StepFile() override;
     void ShowFileNames(std::string strSource, std::string strTarget) override;
@@ -43,7 +43,7 @@ public:
     const std::string& GetLine1() const { return m_strLine1; }
     const std::string& GetLine2() const { return m_strLine2; }
     unsigned GetTotalFiles() const { return m_nTotalFiles; }
-    uint32_t GetFileBytes() const { return m_nFileBytes; }
+    uint64_t GetFileBytes() const { return m_nFileBytes; }
 
 protected:
     virtual void OnBarsChanged() {}
@@ -53,7 +53,7 @@ private:
     CStepBar m_grossBar;
     CStepBar m_fileBar;
     unsigned m_nTotalFiles = 0;
-    uint32_t m_nFileBytes = 0;
+    uint64_t m_nFileBytes = 0;
     std::string m_strLine1;
     std::string m_strLine2;
 };

@@ -85,6 +85,9 @@ TEST(ProgressState, FollowsTheProgressBarRules)
     p.ShowFileNumber(3);
     EXPECT_EQ(p.GetLine1(), "Shreding song.wav to SONG-3.wav");
     EXPECT_EQ(p.GetLine2(), "3 out of 65541 file(s)");
+    CShredProgressState big; // a piece past 4 GiB spans its bar without wrapping
+    big.SetFileBytes(5ull << 30);
+    EXPECT_EQ(big.GetFileBar().GetMax(), 5ll << 30);
 }
 
 TEST(ProgressState, TerminalBarDrawsOnlyOnATerminal)

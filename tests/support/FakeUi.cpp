@@ -11,7 +11,7 @@ public:
     explicit CProgress(CFakeUi& ui) : m_ui(ui) {}
     ~CProgress() override { m_ui.m_log.push_back("deleted"); }
     void SetTotalFiles(unsigned n) override { Note("total " + std::to_string(n)); CShredProgressState::SetTotalFiles(n); }
-    void SetFileBytes(uint32_t n) override { Note("bytes " + std::to_string(n)); CShredProgressState::SetFileBytes(n); }
+    void SetFileBytes(uint64_t n) override { Note("bytes " + std::to_string(n)); CShredProgressState::SetFileBytes(n); }
     void StepGross() override { Note("step gross", m_ui.onStepGross); CShredProgressState::StepGross(); }
     void StepFile() override { Note("step file", m_ui.onStepFile); CShredProgressState::StepFile(); }
     void ShowFileNames(std::string a, std::string b) override
