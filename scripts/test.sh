@@ -16,5 +16,6 @@ cmake --build build-asan -j"$jobs"
 # allocate what a header claims.
 # Tests that write gigabytes of real bytes ran in the build above; here they skip.
 TOLVANE_SKIP_BIG_FILES=1 ASAN_OPTIONS=detect_leaks=1:max_allocation_size_mb=64:allocator_may_return_null=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
   ctest --test-dir build-asan --output-on-failure --no-tests=error -j"$jobs"
 bash scripts/fuzz.sh 20
