@@ -487,38 +487,28 @@ void CFile::Write(const void* pBuffer, uint32_t nCount)
     }
 }
 
+// Large copies between two files on disk bypass the buffers. Where the bytes
+// keep their place within the pages (the source's offset and the output's
+// differ by whole pages), the kernel copies them from page cache to page
+// cache; otherwise every page would be written in two pieces, and copying
+// through one large buffer in memory is faster.
 uint64_t CFile::TransferTo(CFile& output, uint64_t nCount)
 {
-    constexpr uint64_t kKernelCopyFrom = 64 * 1024;
+    constexpr uint64_t kDirectFrom = 64 * 1024;
+    constexpr uint64_t kPageBytes = 4096;
     if (m_fd < 0 || output.m_fd < 0)
         Fail(EBADF);
     uint64_t nDone = 0;
-    if (nCount >= kKernelCopyFrom && !m_bDirty) {
+    if (nCount >= kDirectFrom && !m_bDirty) {
         output.Flush();
-        off_t inPos = static_cast<off_t>(GetPosition());
-        off_t outPos = static_cast<off_t>(output.GetPosition());
-        const off_t inStart = inPos;
-        const off_t outStart = outPos;
-        while (nDone < nCount) {
-            const size_t nAsk = static_cast<size_t>(std::min<uint64_t>(nCount - nDone, 1u << 30));
-            const ssize_t n = ::copy_file_range(m_fd, &inPos, output.m_fd, &outPos, nAsk, 0);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                // Not possible between these two files: copy through the buffers.
-                if (nDone == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                                   errno == EBADF || errno == ETXTBSY))
-                    break;
-                output.Fail(errno);
-            }
-            if (n == 0)
-                break;
-            nDone += static_cast<uint64_t>(n);
-        }
+        const uint64_t nIn = GetPosition();
+        const uint64_t nOut = output.GetPosition();
+        nDone = (nIn - nOut) % kPageBytes == 0 ? CopyInKernel(output, nIn, nOut, nCount)
+                                               : CopyThroughMemory(output, nIn, nOut, nCount);
         if (nDone != 0) {
-            m_nBufStart = static_cast<uint64_t>(inStart) + nDone;
+            m_nBufStart = nIn + nDone;
             m_nBufIndex = m_nBufFill = 0;
-            output.m_nBufStart = static_cast<uint64_t>(outStart) + nDone;
+            output.m_nBufStart = nOut + nDone;
             output.m_nBufIndex = output.m_nBufFill = 0;
             return nDone;
         }
@@ -530,6 +520,60 @@ uint64_t CFile::TransferTo(CFile& output, uint64_t nCount)
             break;
         output.Write(buffer, nRead);
         nDone += nRead;
+    }
+    return nDone;
+}
+
+// Returns the bytes copied; 0 when the kernel cannot copy between these two
+// files, which the caller then copies through its buffers.
+uint64_t CFile::CopyInKernel(CFile& output, uint64_t nIn, uint64_t nOut, uint64_t nCount)
+{
+    auto inPos = static_cast<off_t>(nIn);
+    auto outPos = static_cast<off_t>(nOut);
+    uint64_t nDone = 0;
+    while (nDone < nCount) {
+        const size_t nAsk = static_cast<size_t>(std::min<uint64_t>(nCount - nDone, 1u << 30));
+        const ssize_t n = ::copy_file_range(m_fd, &inPos, output.m_fd, &outPos, nAsk, 0);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            if (nDone == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                               errno == EBADF || errno == ETXTBSY))
+                return 0;
+            output.Fail(errno);
+        }
+        if (n == 0)
+            break;
+        nDone += static_cast<uint64_t>(n);
+    }
+    return nDone;
+}
+
+uint64_t CFile::CopyThroughMemory(CFile& output, uint64_t nIn, uint64_t nOut, uint64_t nCount)
+{
+    constexpr size_t kChunk = 1 << 20;
+    const std::unique_ptr<unsigned char[]> pChunk(new unsigned char[kChunk]);
+    uint64_t nDone = 0;
+    while (nDone < nCount) {
+        const size_t nAsk = static_cast<size_t>(std::min<uint64_t>(nCount - nDone, kChunk));
+        const ssize_t nRead = ::pread(m_fd, pChunk.get(), nAsk, static_cast<off_t>(nIn + nDone));
+        if (nRead < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail(errno);
+        }
+        if (nRead == 0)
+            break;
+        for (ssize_t nWritten = 0; nWritten < nRead;) {
+            const ssize_t n = ::pwrite(output.m_fd, pChunk.get() + nWritten, static_cast<size_t>(nRead - nWritten),
+                                       static_cast<off_t>(nOut + nDone + static_cast<uint64_t>(nWritten)));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                output.Fail(n < 0 ? errno : ENOSPC);
+            nWritten += n;
+        }
+        nDone += static_cast<uint64_t>(nRead);
     }
     return nDone;
 }

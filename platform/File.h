@@ -89,6 +89,8 @@ public:
 private:
     void Flush();
     void Fail(int nErrno) const;
+    uint64_t CopyInKernel(CFile& output, uint64_t nIn, uint64_t nOut, uint64_t nCount);
+    uint64_t CopyThroughMemory(CFile& output, uint64_t nIn, uint64_t nOut, uint64_t nCount);
     bool OpenForReading(const std::string& strPath);
     bool OpenForCreation(const std::string& strPath);
     // Gives the temporary file its final name, unless that name now holds a
