@@ -3,7 +3,7 @@
 #include "audio/Mp3File.h"
 #include "audio/WaveFile.h"
 #include "platform/File.h"
-#include "support/FakeUi.h"
+#include "doubles/FakeUi.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // (and that an independent reader accepts), the source never touched. The
 // sanitizer run also caps single allocations (see scripts/test.sh).
 #include "audio/WaveFile.h"
-#include "support/FakeUi.h"
+#include "doubles/FakeUi.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"

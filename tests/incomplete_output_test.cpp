@@ -4,7 +4,7 @@
 #include "audio/Mp3File.h"
 #include "audio/WaveFile.h"
 #include "platform/File.h"
-#include "support/FakeUi.h"
+#include "doubles/FakeUi.h"
 #include "support/Mp3Builder.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"

@@ -2,7 +2,7 @@
 // decoder, and every piece written decodes and plays for what was asked.
 #include "audio/Mp3File.h"
 #include "audio/Mp3Header.h"
-#include "support/FakeUi.h"
+#include "doubles/FakeUi.h"
 #include "support/Mp3Builder.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"

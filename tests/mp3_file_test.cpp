@@ -1,6 +1,6 @@
 #include "audio/Mp3File.h"
 #include "split/ShredChecks.h"
-#include "support/FakeUi.h"
+#include "doubles/FakeUi.h"
 #include "support/Mp3Builder.h"
 #include "support/TempDir.h"
 

@@ -1,6 +1,6 @@
-#include "platform/QtMessageBoxes.h"
-#include "platform/QtWindow.h"
-#include "split/ShredProgressDlg.h"
+#include "platform/ui/QtMessageBoxes.h"
+#include "platform/ui/QtWindow.h"
+#include "split/ui/ShredProgressDlg.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -52,14 +53,24 @@ TEST(ProgressWindow, ShowsItsStateWithoutCloseBox)
     EXPECT_EQ(qobject_cast<QLabel*>(ByControlId(dlg, 1010))->text(), QStringLiteral("Shreding a.wav to A-2.wav"));
     EXPECT_EQ(qobject_cast<QLabel*>(ByControlId(dlg, 1011))->text(), QStringLiteral("2 out of 4 file(s)"));
 
-    // The writers hold the thread while they copy: the bar must paint anyway.
+    // The writers hold the thread while they copy: the bar must paint anyway,
+    // and no timer or queued call of the program runs meanwhile.
     CPaintCounter counter;
     QProgressBar* pFileBar = qobject_cast<QProgressBar*>(ByControlId(dlg, 1028));
     pFileBar->installEventFilter(&counter);
-    for (int i = 0; i < 5; ++i)
-        dlg.StepFile(); // no event loop runs in between
+    bool bTimerFired = false, bQueuedRan = false;
+    QTimer::singleShot(0, [&] { bTimerFired = true; });
+    QMetaObject::invokeMethod(&dlg, [&] { bQueuedRan = true; }, Qt::QueuedConnection);
+    for (int i = 0; i < 5; ++i) {
+        dlg.StepFile(); // no event loop runs in between, however long a block takes
+        dlg.ShowFileNames("a.wav", "A-" + std::to_string(i) + ".wav");
+        QThread::msleep(60);
+    }
     EXPECT_GE(counter.nPaints, 4);
     EXPECT_EQ(pFileBar->value(), CShredProgressDlg::kBarScale / 2);
+    EXPECT_FALSE(bTimerFired || bQueuedRan);
+    QApplication::processEvents();
+    EXPECT_TRUE(bTimerFired && bQueuedRan);
     dlg.DestroyWindow();
     EXPECT_FALSE(dlg.isVisible());
 }

@@ -1,7 +1,7 @@
 #include "audio/WaveFile.h"
 #include "platform/StringTable.h"
+#include "doubles/FakeUi.h"
 #include "split/ShredChecks.h"
-#include "support/FakeUi.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"

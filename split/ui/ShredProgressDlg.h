@@ -3,7 +3,6 @@
 #include "split/ShredProgressState.h"
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <memory>
 
 class QProgressBar;
@@ -14,8 +13,7 @@ class ShredProgressDlg;
 // The modeless "Shreding... " window shown while files are written: two lines
 // and the gross and file bars, no close box, no input. The writers call it from
 // the user-interface thread while they copy, with no event loop running, so
-// every change is painted at once and pending paint and expose events are let
-// through every so often.
+// every change is painted at once, without handling any event.
 class CShredProgressDlg : public QDialog, public CShredProgressState {
     Q_OBJECT
 public:
@@ -32,10 +30,9 @@ protected:
     void OnLinesChanged() override;
 
 private:
-    void LetPaintThrough(bool bForce);
+    void WaitUntilShown();
 
     std::unique_ptr<Ui::ShredProgressDlg> m_pUi;
     QProgressBar* m_pGrossBar;
     QProgressBar* m_pFileBar;
-    QElapsedTimer m_sinceEvents;
 };

@@ -1,4 +1,4 @@
-#include "support/FakeUi.h"
+#include "doubles/FakeUi.h"
 
 #include "audio/Mp3Info.h"
 #include "audio/WaveInfo.h"

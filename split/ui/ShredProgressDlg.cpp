@@ -1,10 +1,12 @@
-#include "split/ShredProgressDlg.h"
+#include "split/ui/ShredProgressDlg.h"
 
 #include "ui_ShredProgressDlg.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>
+#include <QElapsedTimer>
 #include <QScreen>
+#include <QWindow>
 
 namespace {
 
@@ -34,8 +36,7 @@ CShredProgressDlg::CShredProgressDlg(QWidget* pOwner)
     if (!pOwner && screen())
         move(screen()->availableGeometry().center() - rect().center());
     show();
-    m_sinceEvents.start();
-    LetPaintThrough(true);
+    WaitUntilShown();
 }
 
 CShredProgressDlg::~CShredProgressDlg() = default;
@@ -50,7 +51,6 @@ void CShredProgressDlg::OnBarsChanged()
     // QProgressBar repaints at once when its value changes visibly.
     m_pGrossBar->setValue(ScaledPos(GetGrossBar()));
     m_pFileBar->setValue(ScaledPos(GetFileBar()));
-    LetPaintThrough(false);
 }
 
 void CShredProgressDlg::OnLinesChanged()
@@ -59,15 +59,19 @@ void CShredProgressDlg::OnLinesChanged()
     m_pUi->line2->setText(QString::fromStdString(GetLine2()));
     m_pUi->line1->repaint();
     m_pUi->line2->repaint();
-    LetPaintThrough(false);
 }
 
-// Handles window-system events (expose, paint) but no user input, a few times
-// a second, so the window stays drawn while the copy holds the thread.
-void CShredProgressDlg::LetPaintThrough(bool bForce)
+// Lets the window system map and expose the window before the first byte is
+// copied, handling no user input and firing no timer. From then on the window
+// paints itself synchronously (repaint) and no event is handled until the
+// writer returns: a timer or a queued call of the program (the playback
+// timer, a player's event) must not run in the middle of a copy.
+void CShredProgressDlg::WaitUntilShown()
 {
-    if (!bForce && m_sinceEvents.elapsed() < 50)
-        return;
-    m_sinceEvents.restart();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QElapsedTimer waited;
+    waited.start();
+    constexpr auto kFlags = QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers;
+    while (!(windowHandle() && windowHandle()->isExposed()) && waited.elapsed() < 250)
+        QCoreApplication::processEvents(kFlags, 10);
+    repaint();
 }

@@ -1,6 +1,6 @@
-#include "platform/QtMessageBoxes.h"
+#include "platform/ui/QtMessageBoxes.h"
 
-#include "platform/QtWindow.h"
+#include "platform/ui/QtWindow.h"
 
 #include <QMessageBox>
 
