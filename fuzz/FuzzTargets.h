@@ -2,13 +2,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // The fuzz targets as plain functions, so that the regression test replays
-// inputs through the very code the fuzzers run. Each writes its input to a
-// private folder under /dev/shm (else $TMPDIR, else /tmp), works there,
-// removes the folder and returns 0. A fault shows as a sanitizer report, an
-// abort or an escaping exception; a CFileException is a failure the user is
-// told about, not a fault.
+// inputs through the very code the fuzzers run. Each puts its input in a
+// store of files in memory and works there. It returns 0, or 1 when the
+// source was changed or a file written disagrees with its own header (a WAV
+// file's sizes, an MP3 file's closing ID3v1 tag). Other faults show as a
+// sanitizer report, an abort or an escaping exception; a CFileException is a
+// failure the user is told about, not a fault.
 
 // Opens the bytes as a .wav file and shows its information.
 int FuzzOpenWave(const uint8_t* pData, size_t nSize);
@@ -25,3 +27,8 @@ int FuzzOpenMp3(const uint8_t* pData, size_t nSize);
 //                     INT32_MAX
 int FuzzCut(const uint8_t* pData, size_t nSize);
 constexpr size_t kCutPrefixBytes = 4;
+
+// Whether a written WAV file's sizes agree with its bytes: the RIFF size (or
+// an RF64 file's ds64 sizes) and its data chunk, which comes last, with a pad
+// byte after an odd count.
+bool WaveAgreesWithItsBytes(const std::vector<unsigned char>& bytes);

@@ -1,5 +1,7 @@
 #include "platform/File.h"
 
+#include "platform/MemoryFiles.h"
+
 #include <algorithm>
 #include <atomic>
 #include <climits>
@@ -139,9 +141,9 @@ CFile::CFile() = default;
 
 CFile::~CFile()
 {
-    if (m_fd < 0)
+    if (!IsOpen())
         return;
-    if (!m_strTempPath.empty()) {
+    if (!m_strTempPath.empty() || m_bMemCreated) {
         Discard();
         return;
     }
@@ -155,14 +157,57 @@ CFile::~CFile()
 
 bool CFile::Open(const std::string& strPath, EMode mode)
 {
-    if (m_fd >= 0)
+    if (IsOpen())
         Close();
     m_strOpenError.clear();
     m_nBufStart = 0;
     m_nBufIndex = 0;
     m_nBufFill = 0;
     m_bDirty = false;
+    if (CMemoryFiles* pStore = CMemoryFiles::Current())
+        return OpenInMemory(*pStore, strPath, mode);
     return mode == EMode::Create ? OpenForCreation(strPath) : OpenForReading(strPath);
+}
+
+bool CFile::OpenInMemory(CMemoryFiles& store, const std::string& strPath, EMode mode)
+{
+    // Identities of memory files are kept apart from the disk's by a device
+    // number no disk has.
+    constexpr unsigned long long kMemoryDevice = ~0ull;
+    const CMemoryFiles::SEntry* pEntry = store.Entry(strPath);
+    const SIdentity existing = pEntry ? SIdentity{kMemoryDevice, pEntry->nId} : SIdentity{};
+    std::lock_guard<std::mutex> lock(g_holdersMutex);
+    const auto held = pEntry ? g_holders.find({existing.nDevice, existing.nInode}) : g_holders.end();
+    if (mode == EMode::Read) {
+        if (!pEntry) {
+            m_strOpenError = SystemText(ENOENT);
+            return false;
+        }
+        if (held != g_holders.end() && held->second.bExclusive) {
+            m_strOpenError = SystemText(EBUSY);
+            return false;
+        }
+        ++g_holders[{existing.nDevice, existing.nInode}].nReaders;
+        m_pMem = pEntry->pBytes;
+        m_id = existing;
+        m_bExclusive = false;
+    } else {
+        if (held != g_holders.end() && (held->second.nReaders > 0 || held->second.bExclusive)) {
+            m_strOpenError = SystemText(EBUSY);
+            return false;
+        }
+        if (pEntry) {
+            g_holders[{existing.nDevice, existing.nInode}].bExclusive = true;
+            m_replacedId = existing;
+        }
+        m_pMem = std::make_shared<std::vector<unsigned char>>();
+        m_id = {kMemoryDevice, store.NewId()};
+        g_holders[{m_id.nDevice, m_id.nInode}].bExclusive = true;
+        m_bExclusive = true;
+        m_bMemCreated = true;
+    }
+    m_strPath = AbsolutePath(strPath);
+    return true;
 }
 
 bool CFile::OpenForReading(const std::string& strPath)
@@ -342,7 +387,7 @@ int CFile::Commit() noexcept
 
 void CFile::Discard() noexcept
 {
-    if (m_fd < 0)
+    if (!IsOpen())
         return;
     const CSignalsHeld held;
     if (!m_strTempPath.empty())
@@ -371,7 +416,9 @@ int CFile::Release() noexcept
     }
     if (!m_strTempPath.empty())
         UnregisterPartial(m_strTempPath.c_str());
-    const int nErrno = ::close(m_fd) == 0 || errno == EINTR ? 0 : errno;
+    const int nErrno = m_fd < 0 || ::close(m_fd) == 0 || errno == EINTR ? 0 : errno;
+    m_pMem.reset();
+    m_bMemCreated = false;
     CloseQuietly(m_fdReplaced);
     m_fd = -1;
     m_fdReplaced = -1;
@@ -405,7 +452,7 @@ void CFile::Fail(int nErrno) const
 
 void CFile::Flush()
 {
-    if (!m_bDirty)
+    if (!m_bDirty || m_pMem)
         return;
     uint32_t nDone = 0;
     while (nDone < m_nBufIndex) {
@@ -428,8 +475,16 @@ void CFile::Flush()
 
 uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
 {
-    if (m_fd < 0)
+    if (!IsOpen())
         Fail(EBADF);
+    if (m_pMem) {
+        const uint64_t nSize = m_pMem->size();
+        const auto n = static_cast<uint32_t>(m_nBufStart < nSize ? std::min<uint64_t>(nCount, nSize - m_nBufStart) : 0);
+        if (n != 0)
+            std::memcpy(pBuffer, m_pMem->data() + m_nBufStart, n);
+        m_nBufStart += n;
+        return n;
+    }
     Flush();
     auto* pOut = static_cast<unsigned char*>(pBuffer);
     uint32_t nDone = 0;
@@ -462,8 +517,18 @@ uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
 
 void CFile::Write(const void* pBuffer, uint32_t nCount)
 {
-    if (m_fd < 0)
+    if (!IsOpen())
         Fail(EBADF);
+    if (m_pMem) {
+        if (!m_bExclusive)
+            Fail(EBADF);
+        if (m_pMem->size() < m_nBufStart + nCount)
+            m_pMem->resize(m_nBufStart + nCount);
+        if (nCount != 0)
+            std::memcpy(m_pMem->data() + m_nBufStart, pBuffer, nCount);
+        m_nBufStart += nCount;
+        return;
+    }
     if (!m_bDirty) {
         // Drop read-ahead data: pending writes start at the logical position.
         m_nBufStart += m_nBufIndex;
@@ -496,10 +561,22 @@ uint64_t CFile::TransferTo(CFile& output, uint64_t nCount)
 {
     constexpr uint64_t kDirectFrom = 64 * 1024;
     constexpr uint64_t kPageBytes = 4096;
-    if (m_fd < 0 || output.m_fd < 0)
+    if (!IsOpen() || !output.IsOpen())
         Fail(EBADF);
     uint64_t nDone = 0;
-    if (nCount >= kDirectFrom && !m_bDirty) {
+    if (m_pMem && output.m_pMem && output.m_bExclusive) {
+        const uint64_t nSize = m_pMem->size();
+        nDone = m_nBufStart < nSize ? std::min(nCount, nSize - m_nBufStart) : 0;
+        auto& out = *output.m_pMem;
+        if (out.size() < output.m_nBufStart + nDone)
+            out.resize(output.m_nBufStart + nDone);
+        if (nDone != 0)
+            std::memcpy(out.data() + output.m_nBufStart, m_pMem->data() + m_nBufStart, nDone);
+        m_nBufStart += nDone;
+        output.m_nBufStart += nDone;
+        return nDone;
+    }
+    if (nCount >= kDirectFrom && !m_bDirty && m_fd >= 0 && output.m_fd >= 0) {
         output.Flush();
         const uint64_t nIn = GetPosition();
         const uint64_t nOut = output.GetPosition();
@@ -580,7 +657,7 @@ uint64_t CFile::CopyThroughMemory(CFile& output, uint64_t nIn, uint64_t nOut, ui
 
 uint64_t CFile::Seek(int64_t nOffset, EFrom from)
 {
-    if (m_fd < 0)
+    if (!IsOpen())
         Fail(EBADF);
     const int64_t base = from == EFrom::Begin ? 0 : static_cast<int64_t>(GetPosition());
     if ((nOffset < 0 && base < -nOffset) || (nOffset > 0 && base > INT64_MAX - nOffset))
@@ -599,8 +676,10 @@ uint64_t CFile::Seek(int64_t nOffset, EFrom from)
 
 uint64_t CFile::GetLength() const
 {
-    if (m_fd < 0)
+    if (!IsOpen())
         Fail(EBADF);
+    if (m_pMem)
+        return m_pMem->size();
     struct stat st {};
     if (::fstat(m_fd, &st) != 0)
         Fail(errno);
@@ -612,8 +691,14 @@ uint64_t CFile::GetLength() const
 
 void CFile::Close()
 {
-    if (m_fd < 0)
+    if (!IsOpen())
         return;
+    if (m_bMemCreated) {
+        if (CMemoryFiles* pStore = CMemoryFiles::Current())
+            pStore->Commit(m_strPath, m_pMem, m_id.nInode);
+        Release();
+        return;
+    }
     try {
         Flush();
     } catch (...) {

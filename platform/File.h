@@ -43,8 +43,13 @@ private:
 // then. An object destroyed without Close(), or given up with Discard(),
 // removes what it wrote. Devices (/dev/null) are written in place.
 //
+// While a CMemoryFiles store exists, files are opened in it instead, under
+// the same rules, so that tests and fuzzing run without the disk.
+//
 // Reads and writes go through one internal buffer, so byte-by-byte header
 // searches and block copies cost few system calls. Positions are 64-bit.
+class CMemoryFiles;
+
 class CFile {
 public:
     enum class EMode { Read, Create };
@@ -91,6 +96,8 @@ private:
     void Fail(int nErrno) const;
     uint64_t CopyInKernel(CFile& output, uint64_t nIn, uint64_t nOut, uint64_t nCount);
     uint64_t CopyThroughMemory(CFile& output, uint64_t nIn, uint64_t nOut, uint64_t nCount);
+    bool IsOpen() const { return m_fd >= 0 || m_pMem; }
+    bool OpenInMemory(CMemoryFiles& store, const std::string& strPath, EMode mode);
     bool OpenForReading(const std::string& strPath);
     bool OpenForCreation(const std::string& strPath);
     // Gives the temporary file its final name, unless that name now holds a
@@ -115,6 +122,9 @@ private:
     std::string m_strTarget;
     int m_fdReplaced = -1;
     SIdentity m_replacedId;
+    // A file of a CMemoryFiles store; the position is m_nBufStart.
+    std::shared_ptr<std::vector<unsigned char>> m_pMem;
+    bool m_bMemCreated = false;
 
     // File offset of the buffer's first byte; the logical position is
     // m_nBufStart + m_nBufIndex. When m_bDirty the first m_nBufIndex bytes
