@@ -1,10 +1,9 @@
 #include "audio/AudioFile.h"
 
 #include "audio/AudioUi.h"
-#include "audio/FormatText.h"
+#include "platform/FormatText.h"
 #include "audio/FragmentNames.h"
 #include "platform/StringTable.h"
-#include "split/ShredChecks.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/MessageBox.h"
-#include "split/ShredDialog.h"
-#include "split/ShredProgress.h"
+#include "audio/ShredDialog.h"
+#include "audio/ShredProgress.h"
 
 #include <cstdint>
 #include <memory>

@@ -19,5 +19,7 @@ std::string FragmentPath(const std::string& strBase, unsigned nNumber, const std
 // that are not valid UTF-8 are kept as they are.
 std::string ToUpperUtf8(const std::string& str);
 
-// The largest number of fragments an equal split makes (the fragment counter is 16-bit).
+// The largest number of fragments an equal split makes (the fragment counter
+// is 16-bit), and how a larger count is refused.
 constexpr unsigned kMaxFragments = 65534;
+inline constexpr const char* kTooManyFragmentsText = "The number of fragments cannot be more than 65534.";

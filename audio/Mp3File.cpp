@@ -1,7 +1,7 @@
 #include "audio/Mp3File.h"
 
 #include "audio/AudioUi.h"
-#include "audio/ByteOrder.h"
+#include "platform/ByteOrder.h"
 #include "audio/Mp3Header.h"
 #include "audio/Mp3Info.h"
 
@@ -156,7 +156,7 @@ uint32_t CMp3File::GetFrameLength() const
 
 double CMp3File::GetBytesPerSecond() const
 {
-    return m_dAverageBytesPerSec > 0.0 ? m_dAverageBytesPerSec : static_cast<double>(GetBitrate() / 8);
+    return mp3::BytesPerSecond(m_dAverageBytesPerSec, GetBitrate());
 }
 
 // At the average rate the audio bytes present give the time; otherwise every

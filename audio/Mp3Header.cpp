@@ -1,15 +1,12 @@
 #include "audio/Mp3Header.h"
 
+#include "platform/ByteOrder.h"
+
 #include <cstring>
 
 namespace mp3 {
 
 namespace {
-
-uint32_t ReadU32BE(const unsigned char* p)
-{
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
 
 // Bytes of Layer III side information, which the Xing tag follows.
 size_t SideInfoBytes(uint32_t dw)

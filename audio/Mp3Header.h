@@ -150,6 +150,14 @@ constexpr size_t kInfoFrameProbe = 64;
 // behind the header.
 std::optional<CInfoFrame> ParseInfoFrame(uint32_t dw, const unsigned char* pFrame, size_t nBytes);
 
+// The rate at which time and bytes convert: the stream's average from its
+// information frame when there is one (dAverage above 0), else the header's
+// bitrate in whole bytes per second.
+inline double BytesPerSecond(double dAverage, uint32_t nBitrate)
+{
+    return dAverage > 0.0 ? dAverage : static_cast<double>(nBitrate / 8);
+}
+
 // The stream's average bytes per second from an information frame's counts:
 // nAudioBytes ÷ (nFrames × samples per frame ÷ sampling rate). 0 when the counts
 // give an average bitrate the header's table could not produce.

@@ -1,24 +1,20 @@
 #include "audio/Mp3Info.h"
 
-#include "audio/FormatText.h"
+#include "platform/FormatText.h"
+#include "platform/Utf8.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// nSize bytes from nOffset of the tag, up to the first zero byte.
+// nSize bytes from nOffset of the tag, up to the first zero byte; ID3v1
+// text is Latin-1, whose codes are Unicode's first 256.
 std::string TagText(const std::array<unsigned char, 128>& tag, size_t nOffset, size_t nSize)
 {
     std::string text;
-    for (size_t i = nOffset; i < nOffset + nSize && tag[i] != 0; ++i) {
-        if (tag[i] < 0x80) {
-            text += static_cast<char>(tag[i]);
-        } else {
-            text += static_cast<char>(0xC0 | (tag[i] >> 6));
-            text += static_cast<char>(0x80 | (tag[i] & 0x3F));
-        }
-    }
+    for (size_t i = nOffset; i < nOffset + nSize && tag[i] != 0; ++i)
+        EncodeUtf8(tag[i], text);
     return text;
 }
 

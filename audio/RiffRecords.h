@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/ByteOrder.h"
+#include "platform/ByteOrder.h"
 
 #include <array>
 #include <cstdint>
@@ -91,14 +91,6 @@ struct CDs64Record {
         WriteU64LE(p + 24, sampleCount);
         WriteU32LE(p + 32, tableLength);
     }
-
-private:
-    static uint64_t ReadU64LE(const unsigned char* p) { return ReadU32LE(p) | (uint64_t{ReadU32LE(p + 4)} << 32); }
-    static void WriteU64LE(unsigned char* p, uint64_t v)
-    {
-        WriteU32LE(p, static_cast<uint32_t>(v));
-        WriteU32LE(p + 4, static_cast<uint32_t>(v >> 32));
-    }
 };
 
 // The first 26 bytes from the "fmt " tag on: chunk header, the 16 bytes of the
@@ -141,4 +133,32 @@ struct CFormatRecord {
         WriteU16LE(p + 22, bitsPerSample);
         WriteU16LE(p + 24, extraSize);
     }
+};
+
+// The sizes of a WAV file as this program writes it, for nDataBytes of audio:
+// RIFF header, format chunk (24 bytes, or 26 with extraSize), the extra format
+// bytes, the fact chunk when there is one, the data chunk with a pad byte after
+// an odd count. A file whose RIFF size field could not hold its size is RF64,
+// with a ds64 chunk after the RIFF header. The writer and the estimate both
+// count with it.
+struct CWaveLayout {
+    uint32_t nFormatPart = 0; // bytes of the format chunk written from its record
+    uint32_t nExtra = 0;      // extra format bytes written after it
+    uint32_t nFact = 0;       // the whole fact chunk, 0 without one
+    uint64_t nRiffSize = 0;   // what the RIFF size counts (the ds64 chunk not included)
+    bool bRf64 = false;
+
+    static CWaveLayout For(uint16_t extraSize, uint32_t nExtraBytes, bool bFact, uint32_t nFactSize,
+                           uint64_t nDataBytes)
+    {
+        CWaveLayout l;
+        l.nFormatPart = extraSize != 0 ? CFormatRecord::kBytes : CFormatRecord::kBytes - 2;
+        l.nExtra = nExtraBytes;
+        l.nFact = bFact ? nFactSize + CChunkHeader::kBytes : 0;
+        l.nRiffSize = 4 + l.nFormatPart + l.nExtra + l.nFact + CChunkHeader::kBytes + nDataBytes + nDataBytes % 2;
+        l.bRf64 = l.nRiffSize > UINT32_MAX;
+        return l;
+    }
+    // Bytes of the whole file.
+    uint64_t FileBytes() const { return CChunkHeader::kBytes + nRiffSize + (bRf64 ? CDs64Record::kBytes : 0); }
 };

@@ -1,6 +1,6 @@
 #include "audio/WaveInfo.h"
 
-#include "audio/FormatText.h"
+#include "platform/FormatText.h"
 
 
 std::array<std::string, 9> FormatWaveInfoLines(const CWaveInfoValues& info)

@@ -67,11 +67,12 @@ uint64_t CWaveFile::SampleCount(uint64_t nBytes) const
 
 void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes) const
 {
-    const uint32_t nFormatPart = m_fmt.extraSize != 0 ? CFormatRecord::kBytes : CFormatRecord::kBytes - 2;
-    const uint32_t nExtra = m_pFormatExtra ? m_fmt.extraSize : 0;
-    const uint32_t nFact = m_pFactData ? m_factHeader.size + CChunkHeader::kBytes : 0;
-    const uint64_t nRiffSize = 4 + nFormatPart + nExtra + nFact + CChunkHeader::kBytes + nDataBytes + nDataBytes % 2;
-    const bool bRf64 = nRiffSize > UINT32_MAX;
+    const CWaveLayout layout = CWaveLayout::For(m_fmt.extraSize, m_pFormatExtra ? m_fmt.extraSize : 0,
+                                                m_pFactData != nullptr, m_factHeader.size, nDataBytes);
+    const uint32_t nFormatPart = layout.nFormatPart;
+    const uint32_t nExtra = layout.nExtra;
+    const uint64_t nRiffSize = layout.nRiffSize;
+    const bool bRf64 = layout.bRf64;
     const uint64_t nSamples = SampleCount(nDataBytes);
 
     unsigned char raw[CDs64Record::kBytes];

@@ -2,6 +2,7 @@
 
 #include "audio/Mp3File.h"
 #include "audio/WaveFile.h"
+#include "platform/ByteOrder.h"
 #include "platform/File.h"
 #include "platform/MemoryFiles.h"
 #include "doubles/FakeUi.h"
@@ -29,13 +30,12 @@ using Bytes = std::vector<unsigned char>;
 
 uint32_t U32At(const Bytes& b, size_t at)
 {
-    return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
-           static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+    return ReadU32LE(b.data() + at);
 }
 
 uint64_t U64At(const Bytes& b, size_t at)
 {
-    return U32At(b, at) | uint64_t{U32At(b, at + 4)} << 32;
+    return ReadU64LE(b.data() + at);
 }
 
 bool IdAt(const Bytes& b, size_t at, const char* pId)

@@ -1,13 +1,12 @@
 #include "split/ShredChecks.h"
 
-#include "audio/FormatText.h"
-
 #include "audio/FragmentNames.h"
+#include "audio/Mp3Header.h"
+#include "audio/RiffRecords.h"
+#include "platform/FormatText.h"
 
-#include <cstdio>
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 int32_t ParseFragmentCount(const std::string& strText)
 {
@@ -56,10 +55,9 @@ CCountCheck CheckWaveFragmentCount(const std::string& strText, const CWaveShredA
 
 namespace {
 
-// An average rate from the stream's information frame, else the header's.
 double Mp3BytesPerSecond(const CMp3ShredArgs& args)
 {
-    return args.dBytesPerSecond > 0.0 ? args.dBytesPerSecond : static_cast<double>(args.nBitrate / 8);
+    return mp3::BytesPerSecond(args.dBytesPerSecond, args.nBitrate);
 }
 
 } // namespace
@@ -74,13 +72,10 @@ CEstimate EstimateWave(const CWaveShredArgs& args, uint32_t n)
     const uint64_t nAlign = args.fmt.blockAlign ? args.fmt.blockAlign : 1;
     const uint64_t nPer = n ? WaveAudioBytes(args) / n : 0;
     const uint64_t nBytes = (nPer + nAlign - 1) / nAlign * nAlign;
-    const uint64_t nExtra = args.fmt.extraSize;
-    const uint64_t nFact = args.factHeader.size != 0 ? args.factHeader.size + 8 : 0;
-    // As the writer lays it out: a pad byte after odd audio, and the ds64
-    // chunk of RF64 when the RIFF size field would not hold the size.
-    const uint64_t nFile = nBytes + nBytes % 2 + 20 + (nExtra == 0 ? 24 : 26) + nExtra + nFact;
     CEstimate e;
-    e.nFragmentSize = nFile - 8 > UINT32_MAX ? nFile + 36 : nFile;
+    e.nFragmentSize = CWaveLayout::For(args.fmt.extraSize, args.fmt.extraSize, args.factHeader.size != 0,
+                                       args.factHeader.size, nBytes)
+                          .FileBytes();
     e.dPlaytime = args.fmt.avgBytesPerSec ? static_cast<double>(nBytes) / args.fmt.avgBytesPerSec : 0.0;
     return e;
 }

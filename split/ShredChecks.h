@@ -1,6 +1,6 @@
 #pragma once
 
-#include "split/ShredDialog.h"
+#include "audio/ShredDialog.h"
 
 #include <array>
 #include <cstdint>
@@ -25,7 +25,6 @@ inline constexpr const char* kNoCountText = "Please enter the number of fragment
 inline constexpr const char* kCountTooSmallText = "Please enter fragment value greater than 1.";
 inline constexpr const char* kTooShortText =
     "The number of fragments is too large so that it will not play even for 1 second.";
-inline constexpr const char* kTooManyFragmentsText = "The number of fragments cannot be more than 65534.";
 inline constexpr const char* kOverlapNotAdheredText = "The fragments may not adhere to the estimate that will be shown.";
 
 struct CCountCheck {

@@ -1,6 +1,6 @@
 #include "split/ShredProgressState.h"
 
-#include "audio/FormatText.h"
+#include "platform/FormatText.h"
 
 void CStepBar::SetRange(int64_t nMin, int64_t nMax)
 {

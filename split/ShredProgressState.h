@@ -1,6 +1,6 @@
 #pragma once
 
-#include "split/ShredProgress.h"
+#include "audio/ShredProgress.h"
 
 #include <cstdint>
 #include <string>

@@ -1,3 +1,4 @@
+#include "audio/FragmentNames.h"
 #include "audio/Mp3File.h"
 #include "split/ShredChecks.h"
 #include "doubles/FakeUi.h"

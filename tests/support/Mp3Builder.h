@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ByteOrder.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <optional>
@@ -17,8 +19,9 @@ std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
 
 inline Bytes BigEndian(uint32_t v)
 {
-    return {static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
-            static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+    Bytes out(4);
+    WriteU32BE(out.data(), v);
+    return out;
 }
 
 // The raw fields of an MPEG audio frame header; the defaults make MPEG-1
@@ -39,7 +42,7 @@ inline Bytes HeaderBytes(const CFrameLayout& f)
 // Four bytes from at, packed as the reader holds a header: first byte lowest.
 inline uint32_t PackedAt(const Bytes& b, size_t at = 0)
 {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
+    return ReadU32LE(b.data() + at);
 }
 
 // nLength bytes below 0x80, which no search can take for a sync.

@@ -1,5 +1,6 @@
 #include "support/WavBuilder.h"
 
+#include "platform/ByteOrder.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -13,24 +14,26 @@ unsigned char AudioByte(uint64_t k)
 
 void PutU32(Bytes& out, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    out.resize(out.size() + 4);
+    WriteU32LE(out.data() + out.size() - 4, v);
 }
 
 void PutU64(Bytes& out, uint64_t v)
 {
-    PutU32(out, static_cast<uint32_t>(v));
-    PutU32(out, static_cast<uint32_t>(v >> 32));
+    out.resize(out.size() + 8);
+    WriteU64LE(out.data() + out.size() - 8, v);
 }
 
 uint32_t GetU32(const Bytes& in, size_t at)
 {
-    return in.at(at) | (in.at(at + 1) << 8) | (in.at(at + 2) << 16) | (static_cast<uint32_t>(in.at(at + 3)) << 24);
+    (void)in.at(at + 3);
+    return ReadU32LE(in.data() + at);
 }
 
 uint64_t GetU64(const Bytes& in, size_t at)
 {
-    return GetU32(in, at) | (uint64_t{GetU32(in, at + 4)} << 32);
+    (void)in.at(at + 7);
+    return ReadU64LE(in.data() + at);
 }
 
 void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool bPad)
