@@ -148,13 +148,15 @@ int32_t CAudioFile::WriteFragments(uint32_t n, const std::string& strBaseName, c
                                    const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writeFragment)
 {
     m_emptyFragments.clear();
+    m_writtenFragments.clear();
     const std::string strBase = FragmentBase(strBaseName, GetFilePath(), ToUpperUtf8(strExt));
     auto pProgress = m_ui.CreateProgress(m_pParentWnd);
     pProgress->SetTotalFiles(n);
     int32_t nStatus = kStatusOk;
     for (uint32_t i = 1; i <= n; ++i) {
         CFile output;
-        if (!CreateOutput(output, FragmentPath(strBase, i, strExt))) {
+        const std::string strPath = FragmentPath(strBase, i, strExt);
+        if (!CreateOutput(output, strPath)) {
             m_nError = nStatus = kStatusCannotCreate;
             break;
         }
@@ -162,9 +164,10 @@ int32_t CAudioFile::WriteFragments(uint32_t n, const std::string& strBaseName, c
         pProgress->ShowFileNumber(i);
         if (writeFragment(output, i, *pProgress)) {
             output.Close();
+            m_writtenFragments.push_back(strPath);
         } else {
             output.Discard();
-            m_emptyFragments.push_back(i);
+            m_emptyFragments.push_back(strPath);
         }
         pProgress->StepGross();
     }

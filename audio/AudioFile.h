@@ -51,9 +51,12 @@ public:
     int32_t GetError() const { return m_nError; }
     double GetDuration() const { return m_dDuration; }
     void SetOverlapTime(int32_t nSeconds) { m_nOverlap = nSeconds; }
-    // The fragments of the last equal split that were left without a file
-    // because no frame could be found where they start (a damaged stretch).
-    const std::vector<unsigned>& GetEmptyFragments() const { return m_emptyFragments; }
+    // The paths of the fragments of the last equal split that were left
+    // without a file because no frame could be found where they start (a
+    // damaged stretch).
+    const std::vector<std::string>& GetEmptyFragments() const { return m_emptyFragments; }
+    // The paths of the fragments the last equal split wrote, in order.
+    const std::vector<std::string>& GetWrittenFragments() const { return m_writtenFragments; }
 
     // Shows the status's message (caption "Error", stop icon) when it is not 0;
     // returns the status.
@@ -97,5 +100,6 @@ protected:
     int32_t m_nError = kStatusOk;
     int32_t m_nOverlap = 0;
     IAudioUi& m_ui;
-    std::vector<unsigned> m_emptyFragments;
+    std::vector<std::string> m_emptyFragments;
+    std::vector<std::string> m_writtenFragments;
 };

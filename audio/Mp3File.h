@@ -69,9 +69,11 @@ public:
 
 protected:
     // Writes one fragment from the first frame at or after the source's
-    // position up to nEnd (nFragmentSize is what the file bar counts): 0, or
+    // position up to nEnd, with a lead-in of nOverlapSeconds (nFragmentSize is
+    // what the file bar counts): 0, or
     // -1 (nothing written) when no frame header is found before nEnd.
-    int32_t WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t nEnd, IShredProgress* pProgress);
+    int32_t WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t nEnd, int32_t nOverlapSeconds,
+                          IShredProgress* pProgress);
     // Copies the lead-in: from the first frame at or after nSeconds before the
     // source's position P up to P. The source ends at P.
     void CopyOverlap(CFile& output, int32_t nSeconds);

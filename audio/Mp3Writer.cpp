@@ -85,18 +85,19 @@ int32_t CMp3File::ShredEqually()
     RewindToFirstFrame();
     return WriteFragments(n, answer.strBaseName, ".mp3", [&](CFile& output, uint32_t i, IShredProgress& progress) {
         const uint64_t nEnd = i == n ? GetAudioEnd() : m_nAudioStart + nFragmentSize * i;
-        return WriteFragment(output, nFragmentSize, nEnd, &progress) == 0;
+        return WriteFragment(output, nFragmentSize, nEnd, answer.nOverlap, &progress) == 0;
     });
 }
 
 // A fragment whose search finds no frame before its end stays empty, and the
 // next fragment's search goes on from where this one stopped.
-int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t nEnd, IShredProgress* pProgress)
+int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t nEnd, int32_t nOverlapSeconds,
+                                IShredProgress* pProgress)
 {
     if (!FindAudioFrame(kCutReach) || m_file.GetPosition() >= nEnd)
         return -1;
     pProgress->SetFileBytes(nFragmentSize);
-    CopyOverlap(output, m_nOverlap);
+    CopyOverlap(output, nOverlapSeconds);
     CopyAll(output, std::min(nEnd - m_file.GetPosition(), BytesLeftInAudio()), pProgress);
     AppendTag(output);
     return 0;

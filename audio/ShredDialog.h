@@ -31,9 +31,12 @@ struct CMp3ShredArgs {
 };
 
 // How the dialog ended. With OK the split reads the number of fragments, as the
-// number field converts with atoi, and the base file name as typed.
+// number field converts with atoi, the base file name as typed, and the
+// overlap time the dialog went on with (the user may have changed it there
+// through the main window's Customize command; the split uses this one).
 struct CShredAnswer {
     bool bOk = false;
     int32_t nFragments = 0;
     std::string strBaseName;
+    int32_t nOverlap = 0;
 };

@@ -174,18 +174,19 @@ int32_t CWaveFile::ShredEqually()
         return kStatusOk;
     m_file.Seek(static_cast<int64_t>(m_nDataStart), CFile::EFrom::Begin);
     return WriteFragments(n, answer.strBaseName, ".wav", [&](CFile& output, uint32_t i, IShredProgress& progress) {
-        WriteFragment(output, n, i, &progress);
+        WriteFragment(output, n, i, answer.nOverlap, &progress);
         return true;
     });
 }
 
-void CWaveFile::WriteFragment(CFile& output, uint32_t n, uint32_t i, IShredProgress* pProgress)
+void CWaveFile::WriteFragment(CFile& output, uint32_t n, uint32_t i, int32_t nOverlapSeconds,
+                              IShredProgress* pProgress)
 {
     const uint64_t nOwn = RoundDown(m_nDataBytes / n, m_fmt.blockAlign);
-    const uint64_t nOverlap = (i == 1 || m_nOverlap <= 0) ? 0 : CopyOverlap(nullptr, m_nOverlap);
+    const uint64_t nOverlap = (i == 1 || nOverlapSeconds <= 0) ? 0 : CopyOverlap(nullptr, nOverlapSeconds);
     WriteHeader(output, nOwn + nOverlap);
     if (nOverlap != 0)
-        CopyOverlap(&output, m_nOverlap);
+        CopyOverlap(&output, nOverlapSeconds);
     pProgress->SetFileBytes(nOwn);
     CopyAll(output, nOwn, pProgress);
     WritePadByte(output, nOwn + nOverlap);

@@ -6,26 +6,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// The overlap warning answered No: the split goes on with the given overlap.
-class CDeclineOverlapChange : public IOverlapQuestions {
-public:
-    explicit CDeclineOverlapChange(std::FILE* pErr) : m_pErr(pErr) {}
-    bool AskChangeOverlap(const std::string& strQuestion) override
-    {
-        std::fprintf(m_pErr, "%s\n", strQuestion.c_str());
-        return false;
-    }
-    uint32_t CustomizeOverlap() override { return 0; }
-    void Inform(const std::string& strText) override { std::fprintf(m_pErr, "%s\n", strText.c_str()); }
-
-private:
-    std::FILE* m_pErr;
-};
-
-} // namespace
-
 CCliUi::CCliUi(std::FILE* pOut, std::FILE* pErr, bool bShowProgress)
     : m_pOut(pOut), m_pErr(pErr), m_bShowProgress(bShowProgress)
 {
@@ -44,36 +24,34 @@ std::unique_ptr<IShredProgress> CCliUi::CreateProgress(CWnd*)
     return std::make_unique<CTerminalProgress>(m_bShowProgress ? m_pErr : nullptr, m_nFilesCompleted);
 }
 
-CShredAnswer CCliUi::AnswerShred(const CCountCheck& check, const std::string& strSourceName, int32_t nOverlap,
-                                 const std::function<CEstimate(uint32_t)>& estimate)
+template <typename Args>
+CShredAnswer CCliUi::AnswerShred(const Args& args)
 {
-    if (check.pMessage) {
-        std::fprintf(m_pErr, "%s\n", check.pMessage);
-        m_bInputError = true;
+    m_nOverlap = static_cast<uint32_t>(std::max(0, args.nOverlap));
+    const CValidation v = ValidateAndEstimate(m_shred.strCount, args, m_nOverlap, {*this, nullptr, *this, *this});
+    m_bInputError = v.nResult != kCheckOk && v.nResult != kCheckEstimateCancelled;
+    if (v.nResult != kCheckOk)
         return {};
-    }
-    const CEstimate e = estimate(check.nFragments);
-    CDeclineOverlapChange questions(m_pErr);
-    const uint32_t nOverlapUsed = CheckOverlap(static_cast<uint32_t>(std::max(0, nOverlap)), e.dPlaytime, questions);
-    const auto lines = FormatEstimateLines(strSourceName, check.nFragments, nOverlapUsed, e);
+    return {true, static_cast<int32_t>(v.nFragments), m_shred.strBaseName, static_cast<int32_t>(v.nOverlap)};
+}
+
+// The estimate's five lines; the split goes on unless only they were asked for.
+bool CCliUi::Show(const std::array<std::string, 6>& lines)
+{
     for (size_t i = 1; i < lines.size(); ++i)
         std::fprintf(m_pOut, "%s\n", lines[i].c_str());
     std::fflush(m_pOut);
-    if (m_shred.bEstimateOnly)
-        return {};
-    return {true, static_cast<int32_t>(check.nFragments), m_shred.strBaseName};
+    return !m_shred.bEstimateOnly;
 }
 
 CShredAnswer CCliUi::RunWaveShredDialog(const CWaveShredArgs& args)
 {
-    return AnswerShred(CheckWaveFragmentCount(m_shred.strCount, args), args.strSourceName, args.nOverlap,
-                       [&](uint32_t n) { return EstimateWave(args, n); });
+    return AnswerShred(args);
 }
 
 CShredAnswer CCliUi::RunMp3ShredDialog(const CMp3ShredArgs& args)
 {
-    return AnswerShred(CheckMp3FragmentCount(m_shred.strCount, args), args.strSourceName, args.nOverlap,
-                       [&](uint32_t n) { return EstimateMp3(args, n); });
+    return AnswerShred(args);
 }
 
 void CCliUi::ShowWaveInformation(const CWaveInfoValues& info)

@@ -1,17 +1,18 @@
 #pragma once
 
 #include "audio/AudioUi.h"
-#include "split/ShredChecks.h"
+#include "split/ShredValidation.h"
 
 #include <cstdio>
-#include <functional>
 #include <string>
 
 // The audio file model's windows, for the command line: messages go to
 // standard error (notices to standard output), the progress window is a bar on
 // a terminal, the Shred Equally dialog is answered from the options and runs
-// the same checks, and File Information prints its lines.
-class CCliUi : public IAudioUi {
+// the same validation (the overlap question is answered No, the estimate is
+// printed and confirmed unless only the estimate was asked for), and File
+// Information prints its lines.
+class CCliUi : public IAudioUi, private IShredDialogOwner, private IEstimateWindow {
 public:
     struct SShredOptions {
         std::string strCount;
@@ -24,8 +25,6 @@ public:
     void SetShredOptions(SShredOptions options) { m_shred = std::move(options); }
     // True when the shred options failed the dialog's checks.
     bool HadInputError() const { return m_bInputError; }
-    // Fragments fully written by the last split.
-    unsigned GetFilesCompleted() const { return m_nFilesCompleted; }
 
     EMsgAnswer MessageBox(CWnd* pOwner, const std::string& strText, const std::string& strCaption, EMsgIcon icon,
                           EMsgButtons buttons) override;
@@ -36,8 +35,11 @@ public:
     void ShowMp3Information(const CMp3InfoValues& info) override;
 
 private:
-    CShredAnswer AnswerShred(const CCountCheck& check, const std::string& strSourceName, int32_t nOverlap,
-                             const std::function<CEstimate(uint32_t)>& estimate);
+    template <typename Args>
+    CShredAnswer AnswerShred(const Args& args);
+    void Customize() override {}
+    uint32_t GetOverlapTime() const override { return m_nOverlap; }
+    bool Show(const std::array<std::string, 6>& lines) override;
 
     std::FILE* m_pOut;
     std::FILE* m_pErr;
@@ -45,4 +47,5 @@ private:
     SShredOptions m_shred;
     bool m_bInputError = false;
     unsigned m_nFilesCompleted = 0;
+    uint32_t m_nOverlap = 0;
 };

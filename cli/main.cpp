@@ -1,5 +1,4 @@
 // tolvane-cut: the audio file model from the command line.
-#include "audio/FragmentNames.h"
 #include "audio/OpenAudioFile.h"
 #include "cli/CliUi.h"
 #include "platform/File.h"
@@ -132,14 +131,9 @@ int Run(const SArgs& args, CCliUi& ui)
         return UsageError("--overlap takes whole seconds");
     pFile->SetOverlapTime(*overlap);
     ui.SetShredOptions({*args.count, args.base.value_or(""), args.bEstimate});
-    const std::string strBase = FragmentBase(args.base.value_or(""), pFile->GetFilePath(),
-                                             kind == EAudioKind::Wave ? ".WAV" : ".MP3");
-    const std::string strExt = kind == EAudioKind::Wave ? ".wav" : ".mp3";
     auto printWritten = [&] {
-        const std::vector<unsigned>& empty = pFile->GetEmptyFragments();
-        for (unsigned i = 1; i <= ui.GetFilesCompleted(); ++i)
-            if (std::find(empty.begin(), empty.end(), i) == empty.end())
-                std::printf("%s\n", FragmentPath(strBase, i, strExt).c_str());
+        for (const std::string& strPath : pFile->GetWrittenFragments())
+            std::printf("%s\n", strPath.c_str());
     };
     try {
         const int32_t nStatus = pFile->ShredEqually();
@@ -152,9 +146,9 @@ int Run(const SArgs& args, CCliUi& ui)
         }
         if (!pFile->GetEmptyFragments().empty()) {
             std::fflush(stdout);
-            for (const unsigned i : pFile->GetEmptyFragments())
+            for (const std::string& strPath : pFile->GetEmptyFragments())
                 std::fprintf(stderr, "tolvane-cut: %s: no frame found where the fragment starts; not written\n",
-                             FragmentPath(strBase, i, strExt).c_str());
+                             strPath.c_str());
             return kExitFailure;
         }
     } catch (...) {

@@ -97,19 +97,6 @@ std::string FormatOverlapQuestion(uint32_t nOverlap, uint32_t nPlaytime, uint32_
                   nOverlap, nPlaytime, nHalf);
 }
 
-uint32_t CheckOverlap(uint32_t nOverlap, double dPlaytime, IOverlapQuestions& questions)
-{
-    const auto nHalf = static_cast<uint32_t>(dPlaytime * 0.5);
-    while (nOverlap > nHalf) {
-        if (!questions.AskChangeOverlap(FormatOverlapQuestion(nOverlap, static_cast<uint32_t>(dPlaytime), nHalf))) {
-            questions.Inform(kOverlapNotAdheredText);
-            break;
-        }
-        nOverlap = questions.CustomizeOverlap();
-    }
-    return nOverlap;
-}
-
 std::array<std::string, 6> FormatEstimateLines(const std::string& strSourceName, uint32_t n, uint32_t nOverlap,
                                                const CEstimate& estimate)
 {

@@ -51,22 +51,8 @@ struct CEstimate {
 CEstimate EstimateWave(const CWaveShredArgs& args, uint32_t n);
 CEstimate EstimateMp3(const CMp3ShredArgs& args, uint32_t n);
 
-// The overlap warning: what the overlap check asks of its user.
-class IOverlapQuestions {
-public:
-    virtual ~IOverlapQuestions() = default;
-    // "Confirm" question with Yes and No; true for Yes.
-    virtual bool AskChangeOverlap(const std::string& strQuestion) = 0;
-    // Runs the Customize overlap command; returns the overlap time it left.
-    virtual uint32_t CustomizeOverlap() = 0;
-    // "Information" notice with the exclamation icon.
-    virtual void Inform(const std::string& strText) = 0;
-};
-
+// The overlap warning's question.
 std::string FormatOverlapQuestion(uint32_t nOverlap, uint32_t nPlaytime, uint32_t nHalf);
-// Warns while the overlap is more than half a fragment's playing time; returns
-// the overlap time to go on with.
-uint32_t CheckOverlap(uint32_t nOverlap, double dPlaytime, IOverlapQuestions& questions);
 
 // The Estimate window's summary line and its five lines, in the order of its
 // controls 1041, 1037, 1038, 1039, 1040 and 1042.

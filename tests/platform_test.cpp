@@ -3,6 +3,7 @@
 #include "cli/TerminalProgress.h"
 #include "platform/File.h"
 #include "split/ShredChecks.h"
+#include "split/ShredValidation.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -165,41 +166,91 @@ TEST(ShredChecks, Estimates)
 
 namespace {
 
-struct CScriptedQuestions : IOverlapQuestions {
-    std::deque<bool> answers;
+// The dialog's windows, scripted: Yes or No to each question, the overlap
+// Customize leaves, and whether the Estimate window is confirmed.
+struct CScriptedWindows : IMessageBoxes, IShredDialogOwner, IEstimateWindow {
+    std::deque<bool> yes;
     std::deque<uint32_t> customized;
-    std::vector<std::string> asked, informed;
-    bool AskChangeOverlap(const std::string& q) override
+    bool bConfirm = true;
+    uint32_t nOverlap = 0;
+    std::vector<std::string> shown; // "Caption: text", and "Estimate" for the Estimate window
+    EMsgAnswer MessageBox(CWnd*, const std::string& strText, const std::string& strCaption, EMsgIcon,
+                          EMsgButtons buttons) override
     {
-        asked.push_back(q);
-        const bool b = answers.front();
-        answers.pop_front();
-        return b;
+        shown.push_back(strCaption + ": " + strText);
+        if (buttons == EMsgButtons::Ok)
+            return EMsgAnswer::Ok;
+        const bool b = yes.front();
+        yes.pop_front();
+        return b ? EMsgAnswer::Yes : EMsgAnswer::No;
     }
-    uint32_t CustomizeOverlap() override
+    void Customize() override
     {
-        const uint32_t n = customized.front();
+        nOverlap = customized.front();
         customized.pop_front();
-        return n;
     }
-    void Inform(const std::string& s) override { informed.push_back(s); }
+    uint32_t GetOverlapTime() const override { return nOverlap; }
+    bool Show(const std::array<std::string, 6>&) override
+    {
+        shown.push_back("Estimate");
+        return bConfirm;
+    }
+    CShredWindows Windows() { return {*this, nullptr, *this, *this}; }
 };
 
 } // namespace
 
-TEST(ShredChecks, OverlapAboveHalfAFragmentIsQuestioned)
+TEST(ShredValidation, OverlapAboveHalfAFragmentIsQuestioned)
 {
-    CScriptedQuestions q;
-    EXPECT_EQ(CheckOverlap(4, 9.6, q), 4u);
-    EXPECT_TRUE(q.asked.empty());
-    q.answers = {false};
-    EXPECT_EQ(CheckOverlap(5, 9.6, q), 5u);
-    EXPECT_EQ(q.asked, std::vector<std::string>{FormatOverlapQuestion(5, 9, 4)});
-    EXPECT_EQ(q.informed, std::vector<std::string>{"The fragments may not adhere to the estimate that will be shown."});
-    q.answers = {true, true};
-    q.customized = {6, 3};
-    EXPECT_EQ(CheckOverlap(5, 9.6, q), 3u);
-    EXPECT_EQ(q.asked.back(), FormatOverlapQuestion(6, 9, 4));
+    CScriptedWindows w;
+    EXPECT_EQ(CheckOverlap(4, 9.6, w.Windows()), 4u);
+    EXPECT_TRUE(w.shown.empty());
+    w.yes = {false};
+    EXPECT_EQ(CheckOverlap(5, 9.6, w.Windows()), 5u);
+    EXPECT_EQ(w.shown, (std::vector<std::string>{
+                           "Confirm: " + FormatOverlapQuestion(5, 9, 4),
+                           "Information: The fragments may not adhere to the estimate that will be shown."}));
+    w.yes = {true, true};
+    w.customized = {6, 3};
+    EXPECT_EQ(CheckOverlap(5, 9.6, w.Windows()), 3u);
+    EXPECT_EQ(w.shown.back(), "Confirm: " + FormatOverlapQuestion(6, 9, 4));
+}
+
+// The checks in order, each with its message and result, then the estimate to
+// confirm; the overlap the dialog goes on with comes back.
+TEST(ShredValidation, ChecksThenEstimate)
+{
+    CWaveShredArgs a;
+    a.fmt.avgBytesPerSec = 176400;
+    a.fmt.blockAlign = 4;
+    a.dataHeader.size = 1764000;
+    a.nAudioBytes = 1764000;
+    struct SCase {
+        std::string strCount;
+        bool bConfirm;
+        int nResult;
+        std::string strShown;
+    };
+    for (const SCase& c : std::vector<SCase>{
+             {"", true, kCheckNoCount, "Error: Please enter the number of fragments."},
+             {"1", true, kCheckCountTooSmall, "Error: Please enter fragment value greater than 1."},
+             {"11", true, kCheckTooShort,
+              "Error: The number of fragments is too large so that it will not play even for 1 second."},
+             {"10", false, kCheckEstimateCancelled, "Estimate"},
+             {"02", true, kCheckOk, "Estimate"}}) {
+        CScriptedWindows w;
+        w.bConfirm = c.bConfirm;
+        const CValidation v = ValidateAndEstimate(c.strCount, a, 0, w.Windows());
+        EXPECT_EQ(v.nResult, c.nResult) << c.strCount;
+        EXPECT_EQ(w.shown, std::vector<std::string>{c.strShown}) << c.strCount;
+    }
+    CScriptedWindows w; // 5 s fragments, 3 s of overlap: changed to 2 in Customize
+    w.yes = {true};
+    w.customized = {2};
+    const CValidation v = ValidateAndEstimate("2", a, 3, w.Windows());
+    EXPECT_EQ(v.nResult, kCheckOk);
+    EXPECT_EQ(v.nFragments, 2u);
+    EXPECT_EQ(v.nOverlap, 2u);
 }
 
 TEST(FragmentNames, UpperCaseTheFileNameOnly)

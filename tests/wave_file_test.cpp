@@ -365,11 +365,19 @@ INSTANTIATE_TEST_SUITE_P(FrameSizes, WaveSplitJoin,
                          ::testing::Combine(::testing::Values<uint16_t>(1, 2, 3, 4, 6, 8),
                                             ::testing::Values(1000003u, 30011u), ::testing::Values(2, 3, 7)));
 
+// Fragments of 3.33 s and an overlap of 2 s: the dialog asks, the user says
+// Yes and sets 1 s in Customize; the split uses what the dialog answers.
 TEST_F(WaveFile, SplitTakesTheOverlapSetWhileTheDialogRuns)
 {
     Open();
-    ui.duringShredDialog = [this] { pFile->SetOverlapTime(1); };
-    ASSERT_EQ(Shred(3, 0), 0);
+    ui.overlapQuestionAnswers = {true};
+    ui.customize = [this] {
+        pFile->SetOverlapTime(1); // as the main window's Customize does
+        return 1u;
+    };
+    ASSERT_EQ(Shred(3, 2), 0);
+    EXPECT_EQ(ui.dialogMessages.size(), 1u);
+    EXPECT_EQ(ui.validations.at(0).nOverlap, 1u);
     EXPECT_EQ(Part(2).nDataSize, 764400u);
     const CWaveShredArgs& args = ui.waveShredArgs.at(0);
     EXPECT_EQ(args.strSourcePath, dir / "in.wav");

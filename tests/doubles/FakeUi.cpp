@@ -2,7 +2,6 @@
 
 #include "audio/Mp3Info.h"
 #include "audio/WaveInfo.h"
-#include "split/ShredChecks.h"
 
 #include <algorithm>
 
@@ -46,24 +45,55 @@ std::unique_ptr<IShredProgress> CFakeUi::CreateProgress(CWnd*)
     return std::make_unique<CProgress>(*this);
 }
 
+class CFakeUi::CDialogWindows : public IMessageBoxes, public IShredDialogOwner, public IEstimateWindow {
+public:
+    CDialogWindows(CFakeUi& ui, uint32_t nOverlap) : m_ui(ui), m_nOverlap(nOverlap) {}
+    EMsgAnswer MessageBox(CWnd*, const std::string& strText, const std::string& strCaption, EMsgIcon,
+                          EMsgButtons buttons) override
+    {
+        m_ui.dialogMessages.push_back(strCaption + ": " + strText);
+        if (buttons != EMsgButtons::YesNo)
+            return EMsgAnswer::Ok;
+        const bool bYes = m_nAsked < m_ui.overlapQuestionAnswers.size() && m_ui.overlapQuestionAnswers[m_nAsked];
+        ++m_nAsked;
+        return bYes ? EMsgAnswer::Yes : EMsgAnswer::No;
+    }
+    void Customize() override
+    {
+        if (m_ui.customize)
+            m_nOverlap = m_ui.customize();
+    }
+    uint32_t GetOverlapTime() const override { return m_nOverlap; }
+    bool Show(const std::array<std::string, 6>&) override { return m_ui.bConfirmEstimate; }
+
+private:
+    CFakeUi& m_ui;
+    uint32_t m_nOverlap;
+    size_t m_nAsked = 0;
+};
+
+template <typename Args>
+CShredAnswer CFakeUi::RunShredDialog(const Args& args)
+{
+    const auto nOverlap = static_cast<uint32_t>(std::max(0, args.nOverlap));
+    CDialogWindows windows(*this, nOverlap);
+    validations.push_back(
+        ValidateAndEstimate(std::to_string(shredAnswer.nFragments), args, nOverlap, {windows, nullptr, windows, windows}));
+    CShredAnswer answer = shredAnswer;
+    answer.nOverlap = static_cast<int32_t>(validations.back().nOverlap);
+    return answer;
+}
+
 CShredAnswer CFakeUi::RunWaveShredDialog(const CWaveShredArgs& args)
 {
     waveShredArgs.push_back(args);
-    const CCountCheck check = CheckWaveFragmentCount(std::to_string(shredAnswer.nFragments), args);
-    FormatEstimateLines(args.strSourceName, check.nFragments, 0, EstimateWave(args, check.nFragments));
-    if (duringShredDialog)
-        duringShredDialog();
-    return shredAnswer;
+    return RunShredDialog(args);
 }
 
 CShredAnswer CFakeUi::RunMp3ShredDialog(const CMp3ShredArgs& args)
 {
     mp3ShredArgs.push_back(args);
-    const CCountCheck check = CheckMp3FragmentCount(std::to_string(shredAnswer.nFragments), args);
-    FormatEstimateLines(args.strSourceName, check.nFragments, 0, EstimateMp3(args, check.nFragments));
-    if (duringShredDialog)
-        duringShredDialog();
-    return shredAnswer;
+    return RunShredDialog(args);
 }
 
 void CFakeUi::ShowWaveInformation(const CWaveInfoValues& info)

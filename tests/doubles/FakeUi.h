@@ -2,6 +2,7 @@
 
 #include "audio/AudioUi.h"
 #include "split/ShredProgressState.h"
+#include "split/ShredValidation.h"
 
 #include <functional>
 #include <string>
@@ -29,8 +30,15 @@ public:
     void ShowWaveInformation(const CWaveInfoValues& info) override;
     void ShowMp3Information(const CMp3InfoValues& info) override;
 
-    CShredAnswer shredAnswer;                // what the Shred Equally dialog answers
-    std::function<void()> duringShredDialog; // runs while the dialog is open
+    CShredAnswer shredAnswer; // what the Shred Equally dialog answers
+    // The dialog's windows: Yes or No to each "Confirm" question in turn (No
+    // when none is left), what the main window's Customize command leaves as
+    // the overlap time, and whether the Estimate window is confirmed.
+    std::vector<bool> overlapQuestionAnswers;
+    std::function<uint32_t()> customize;
+    bool bConfirmEstimate = true;
+    std::vector<std::string> dialogMessages; // captions and texts, "Confirm: ..."
+    std::vector<CValidation> validations;
     std::function<void()> onStepFile, onStepGross;
 
     std::vector<SMessage> messages;
@@ -43,5 +51,8 @@ public:
 
 private:
     class CProgress;
+    class CDialogWindows;
+    template <typename Args>
+    CShredAnswer RunShredDialog(const Args& args);
     std::vector<std::string> m_log;
 };
