@@ -6,6 +6,7 @@
 #include "audio/Mp3Info.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 CMp3File::CMp3File(std::string strPath, CWnd* pParentWnd, IAudioUi& ui)
@@ -88,25 +89,29 @@ void CMp3File::ReadInformationFrame()
         m_dAverageBytesPerSec = mp3::AverageBytesPerSecond(m_dwHeader, *info->frames, GetDataLength());
 }
 
+// Reads the stretch it searches at once, then looks at it byte by byte; only
+// a candidate header sends it back to the file, for the frame that follows.
 bool CMp3File::FindFrame(unsigned nReach)
 {
     const uint32_t dwAccepted = m_dwHeader;
-    unsigned char byte = 0;
-    for (unsigned nExamined = 0; nExamined < nReach && m_file.Read(&byte, 1) == 1; ++nExamined) {
-        if (byte != 0xFF)
+    const uint64_t nStart = m_file.GetPosition();
+    std::array<unsigned char, kCutReach + 3> stretch;
+    nReach = std::min<unsigned>(nReach, kCutReach);
+    const uint32_t nRead = m_file.Read(stretch.data(), nReach + 3);
+    const uint32_t nExamined = std::min<uint32_t>(nRead, nReach);
+    for (uint32_t i = 0; i < nExamined; ++i) {
+        if (stretch[i] != 0xFF || nRead - i < 4)
             continue;
-        const uint64_t nCandidate = m_file.GetPosition() - 1;
-        m_file.Seek(static_cast<int64_t>(nCandidate), CFile::EFrom::Begin);
-        unsigned char raw[4];
-        if (m_file.Read(raw, 4) == 4) {
-            m_dwHeader = ReadU32LE(raw);
-            if (mp3::HasSync(m_dwHeader) && CheckHeader()) {
-                m_file.Seek(static_cast<int64_t>(nCandidate), CFile::EFrom::Begin);
-                return true;
-            }
+        m_dwHeader = ReadU32LE(&stretch[i]);
+        if (!mp3::HasSync(m_dwHeader))
+            continue;
+        m_file.Seek(static_cast<int64_t>(nStart + i + 4), CFile::EFrom::Begin);
+        if (CheckHeader()) {
+            m_file.Seek(static_cast<int64_t>(nStart + i), CFile::EFrom::Begin);
+            return true;
         }
-        m_file.Seek(static_cast<int64_t>(nCandidate + 1), CFile::EFrom::Begin);
     }
+    m_file.Seek(static_cast<int64_t>(nStart + nExamined), CFile::EFrom::Begin);
     m_dwHeader = dwAccepted;
     return false;
 }

@@ -48,29 +48,23 @@ bool CWaveFile::FindChunk(const char* pTag, bool bFromCurrent)
     return WalkToChunk(pTag, bFromCurrent ? m_file.GetPosition() : m_nRiffStart + CRiffHeader::kBytes);
 }
 
-// Byte-by-byte search within the first 1000 bytes. After a mismatch the
-// differing byte is not tried again as the tag's first character.
+// Byte-by-byte search within the first 1000 bytes, read at once. After a
+// mismatch the differing byte is not tried again as the tag's first character.
 bool CWaveFile::ScanForTag(const char* pTag, bool bFromCurrent)
 {
     const uint64_t nRemembered = m_file.GetPosition();
     if (!bFromCurrent)
         m_file.Seek(0, CFile::EFrom::Begin);
-    unsigned char byte = 0;
+    const uint64_t nFrom = m_file.GetPosition();
+    unsigned char reach[kTagSearchReach];
+    const uint32_t nRead = m_file.Read(reach, kTagSearchReach);
     unsigned nMatched = 0;
-    unsigned nCompared = 0;
-    if (m_file.Read(&byte, 1) == 1) {
-        while (nCompared < kTagSearchReach) {
-            ++nCompared;
-            if (byte == static_cast<unsigned char>(pTag[nMatched])) {
-                if (++nMatched == 4) {
-                    m_file.Seek(-4, CFile::EFrom::Current);
-                    return true;
-                }
-            } else {
-                nMatched = 0;
-            }
-            if (m_file.Read(&byte, 1) != 1)
-                break;
+    for (uint32_t i = 0; i < nRead; ++i) {
+        if (reach[i] != static_cast<unsigned char>(pTag[nMatched])) {
+            nMatched = 0;
+        } else if (++nMatched == 4) {
+            m_file.Seek(static_cast<int64_t>(nFrom + i - 3), CFile::EFrom::Begin);
+            return true;
         }
     }
     m_file.Seek(static_cast<int64_t>(nRemembered), CFile::EFrom::Begin);

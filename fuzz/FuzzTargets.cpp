@@ -133,7 +133,7 @@ int32_t DecodeSigned(uint8_t byte)
 
 bool WaveAgreesWithItsBytes(const std::vector<unsigned char>& b)
 {
-    if (b.size() < 12 || !IdAt(b, 8, "WAVE"))
+    if (b.size() < 12)
         return false;
     const bool bRf64 = IdAt(b, 0, "RF64");
     if (!bRf64 && !(IdAt(b, 0, "RIFF") && U32At(b, 4) == b.size() - 8))

@@ -36,7 +36,7 @@ if ! command -v clang++ >/dev/null; then
   exit 1
 fi
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTOLVANE_FUZZ=ON -DTOLVANE_BUILD_GUI=OFF -DTOLVANE_BUILD_TESTS=OFF >/dev/null
+  -DTOLVANE_FUZZ=ON -DTOLVANE_BUILD_GUI=OFF -DTOLVANE_BUILD_TESTS=OFF -DTOLVANE_WERROR=ON >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]}"
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tolvane-fuzz-run.XXXXXX")
