@@ -34,34 +34,24 @@ std::vector<std::pair<std::string, Bytes>> MalformedCorpus()
     const Bytes rich = Rich();
     for (size_t n : {0, 3, 4, 8, 11, 12, 15, 19, 20, 30, 37, 38, 40, 44, 47, 50, 54, 57, 62, 70, 73, 77, 78, 79, 81, 120})
         cases.push_back({"Cut" + std::to_string(n), Bytes(rich.begin(), rich.begin() + static_cast<long>(n))});
+    auto patched = [](Bytes b, size_t at, uint64_t v, size_t nBytes) { // v little-endian over nBytes at `at`
+        for (size_t i = 0; i < nBytes; ++i)
+            b.at(at + i) = static_cast<unsigned char>(v >> (8 * i));
+        return b;
+    };
     for (size_t at : {4, 16, 46, 58, 74})
-        for (uint32_t v : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFF9u, 0xFFFFFFFFu}) {
-            Bytes b = rich;
-            for (int i = 0; i < 4; ++i)
-                b[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
-            cases.push_back({"Size" + std::to_string(at) + "_" + std::to_string(v), b});
-        }
+        for (uint32_t v : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFF9u, 0xFFFFFFFFu})
+            cases.push_back({"Size" + std::to_string(at) + "_" + std::to_string(v), patched(rich, at, v, 4)});
     const Bytes rf64 = Rich("RF64");
     for (size_t n : {16, 20, 30, 47, 48, 90, 118})
         cases.push_back({"Rf64Cut" + std::to_string(n), Bytes(rf64.begin(), rf64.begin() + static_cast<long>(n))});
     for (size_t at : {20, 28, 36})
-        for (uint64_t v : {uint64_t{0}, uint64_t{1}, uint64_t{1} << 63, UINT64_MAX}) {
-            Bytes b = rf64;
-            for (int i = 0; i < 8; ++i)
-                b[at + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
-            cases.push_back({"Rf64Size" + std::to_string(at) + "_" + std::to_string(v), b});
-        }
-    for (uint32_t v : {0u, 8u, 0xFFFFFFFFu}) {
-        Bytes b = rf64;
-        for (int i = 0; i < 4; ++i)
-            b[16 + static_cast<size_t>(i)] = static_cast<unsigned char>(v >> (8 * i));
-        cases.push_back({"Ds64ChunkSize_" + std::to_string(v), b});
-    }
-    Bytes b = rich;
-    b[22] = b[23] = 0; // no channels
-    cases.push_back({"NoChannels", b});
-    b = rich;
-    b[36] = b[37] = 0xFF; // extraSize claiming more than its chunk
+        for (uint64_t v : {uint64_t{0}, uint64_t{1}, uint64_t{1} << 63, UINT64_MAX})
+            cases.push_back({"Rf64Size" + std::to_string(at) + "_" + std::to_string(v), patched(rf64, at, v, 8)});
+    for (uint32_t v : {0u, 8u, 0xFFFFFFFFu})
+        cases.push_back({"Ds64ChunkSize_" + std::to_string(v), patched(rf64, 16, v, 4)});
+    cases.push_back({"NoChannels", patched(rich, 22, 0, 2)});
+    Bytes b = patched(rich, 36, 0xFFFF, 2); // extraSize claiming more than its chunk
     std::copy_n("AVI ", 4, b.begin() + 8); // a RIFF that is not WAVE
     cases.push_back({"NotWaveHugeExtra", b});
     b = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
