@@ -152,63 +152,6 @@ TEST(OverlapQtSettings, StoreThatCannotBeMadeIsReported)
     EXPECT_EQ(ReadBytes(dir / "plain"), Bytes{'x'});
 }
 
-TEST_F(OverlapDlgTest, LaidOutAsTheTemplate)
-{
-    CShownDlg shown(m_settings, m_boxes, 10);
-    COverlapDlg& dlg = shown.dlg;
-    ASSERT_TRUE(shown.pEdit && shown.pArrows && shown.pSave && shown.pOk && shown.pCancel);
-    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Customize overlap..."));
-    EXPECT_TRUE(dlg.isModal());
-    EXPECT_TRUE(dlg.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(dlg.windowFlags() & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint));
-
-    const auto boxes = dlg.findChildren<QGroupBox*>();
-    ASSERT_EQ(boxes.size(), 1);
-    QGroupBox* pBox = boxes[0];
-    EXPECT_TRUE(pBox->title().isEmpty());
-    QLabel* pIntro = nullptr;
-    QLabel* pTimeLabel = nullptr;
-    for (QLabel* pLabel : dlg.findChildren<QLabel*>()) {
-        if (pLabel->text() == QStringLiteral("If you want to have the shreded fragments to overlap each other, then "
-                                             "set the desired overlaping time "))
-            pIntro = pLabel;
-        if (pLabel->text() == QStringLiteral("Set overlaping time in seconds :"))
-            pTimeLabel = pLabel;
-    }
-    ASSERT_TRUE(pIntro && pTimeLabel);
-    EXPECT_TRUE(pIntro->wordWrap());
-    EXPECT_EQ(pTimeLabel->buddy(), shown.pEdit);
-    EXPECT_EQ(shown.pSave->text(), QStringLiteral("Save this overlap time "));
-    EXPECT_FALSE(shown.pSave->isChecked());
-    EXPECT_EQ(shown.pOk->text(), QStringLiteral("OK"));
-    EXPECT_EQ(shown.pCancel->text(), QStringLiteral("Cancel"));
-    EXPECT_TRUE(shown.pOk->isDefault());
-    EXPECT_FALSE(shown.pCancel->isDefault());
-    EXPECT_EQ(shown.pArrows->orientation(), Qt::Vertical);
-    EXPECT_TRUE(shown.pEdit->alignment() & Qt::AlignRight);
-    EXPECT_EQ(shown.pEdit->accessibleName(), QStringLiteral("Overlap time in seconds"));
-    EXPECT_FALSE(shown.pArrows->accessibleName().isEmpty());
-
-    // The group box holds the text, the field row and the check box, top to
-    // bottom; the buttons are below it; the arrows sit right of the field.
-    for (QWidget* pInside : {static_cast<QWidget*>(pIntro), static_cast<QWidget*>(pTimeLabel),
-                             static_cast<QWidget*>(shown.pEdit), static_cast<QWidget*>(shown.pArrows),
-                             static_cast<QWidget*>(shown.pSave)})
-        EXPECT_TRUE(pBox->isAncestorOf(pInside));
-    EXPECT_FALSE(pBox->isAncestorOf(shown.pOk) || pBox->isAncestorOf(shown.pCancel));
-    auto top = [&](QWidget* w) { return w->mapTo(&dlg, QPoint(0, 0)).y(); };
-    auto left = [&](QWidget* w) { return w->mapTo(&dlg, QPoint(0, 0)).x(); };
-    EXPECT_LT(top(pIntro), top(shown.pEdit));
-    EXPECT_LT(top(shown.pEdit), top(shown.pSave));
-    EXPECT_LT(top(pBox) + pBox->height(), top(shown.pOk) + 1);
-    EXPECT_EQ(top(shown.pOk), top(shown.pCancel));
-    EXPECT_LT(left(shown.pOk), left(shown.pCancel));
-    EXPECT_LT(left(pTimeLabel), left(shown.pEdit));
-    const int nGap = left(shown.pArrows) - (left(shown.pEdit) + shown.pEdit->width());
-    EXPECT_TRUE(nGap >= 0 && nGap <= 8) << nGap;
-    EXPECT_LT(shown.pEdit->width(), pBox->width() / 3); // narrow
-}
-
 TEST_F(OverlapDlgTest, TabReachesFieldCheckBoxAndButtons)
 {
     CShownDlg shown(m_settings, m_boxes, 10);
@@ -338,15 +281,6 @@ TEST_F(OverlapDlgTest, OkTakesTheTypedNumber)
         EXPECT_EQ(stored, c.bSave ? std::optional<uint32_t>(c.nExpected) : std::nullopt);
     }
     EXPECT_TRUE(m_boxes.texts.empty());
-}
-
-TEST_F(OverlapDlgTest, EnterInTheFieldIsOk)
-{
-    CShownDlg shown(m_settings, m_boxes, 10);
-    shown.Type(QStringLiteral("42"));
-    shown.Key(Qt::Key_Return);
-    EXPECT_EQ(shown.dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(shown.dlg.GetOverlap(), 42u);
 }
 
 TEST_F(OverlapDlgTest, ArrowReplacesTheTypedText)
