@@ -1,25 +1,27 @@
-#include "doubles/FakeUi.h"
+#include "platform/MessageBox.h"
 #include "platform/ui/QtSettings.h"
 #include "platform/ui/QtWindow.h"
-#include "split/OverlapSetting.h"
 #include "split/ui/OverlapDlg.h"
 #include "support/TempDir.h"
 
-#include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
+#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
+#include <tuple>
 
 namespace {
+
+const std::string kName = "Overlap time";
 
 QString QPath(const std::string& strPath)
 {
@@ -35,21 +37,15 @@ T* ByControlId(QWidget& root, int nId)
     return nullptr;
 }
 
-// Message boxes that record their text and the widget that owns them.
-class CRecordingBoxes : public IMessageBoxes {
-public:
+// Message boxes that record what they showed: "caption: text", the icon and the owning widget.
+struct CRecordingBoxes : IMessageBoxes {
     EMsgAnswer MessageBox(CWnd* pOwner, const std::string& strText, const std::string& strCaption, EMsgIcon icon,
                           EMsgButtons) override
     {
-        texts.push_back(strText);
-        captions.push_back(strCaption);
-        icons.push_back(icon);
-        owners.push_back(CQtWnd::WidgetOf(pOwner));
+        shown.emplace_back(strCaption + ": " + strText, icon, CQtWnd::WidgetOf(pOwner));
         return EMsgAnswer::Ok;
     }
-    std::vector<std::string> texts, captions;
-    std::vector<EMsgIcon> icons;
-    std::vector<QWidget*> owners;
+    std::vector<std::tuple<std::string, EMsgIcon, QWidget*>> shown;
 };
 
 // The dialog, shown, with its controls at hand.
@@ -61,22 +57,33 @@ struct CShownDlg {
     {
         dlg.show();
     }
-    void Up() { pArrows->triggerAction(QAbstractSlider::SliderSingleStepSub); }
-    void Down() { pArrows->triggerAction(QAbstractSlider::SliderSingleStepAdd); }
-    // Types into the field as the keyboard would, over whatever it holds.
-    void Type(const QString& strText)
+    void Key(int nKey, const QString& strText = {})
     {
-        pEdit->selectAll();
-        Key(Qt::Key_Backspace);
-        for (const QChar c : strText) {
-            QKeyEvent press(QEvent::KeyPress, c.toUpper().unicode(), Qt::NoModifier, QString(c));
-            QCoreApplication::sendEvent(pEdit, &press);
-        }
-    }
-    void Key(int nKey)
-    {
-        QKeyEvent press(QEvent::KeyPress, nKey, Qt::NoModifier);
+        QKeyEvent press(QEvent::KeyPress, nKey, Qt::NoModifier, strText);
         QCoreApplication::sendEvent(pEdit, &press);
+    }
+    // Works the dialog: u/d the arrows, U/D the keys in the field, s the check box, <text> typed over
+    // the field, then o, c or x for OK, Cancel or the close box.
+    void Run(const std::string& strScript)
+    {
+        for (size_t i = 0; i < strScript.size(); ++i) {
+            switch (strScript[i]) {
+            case 'u': pArrows->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
+            case 'd': pArrows->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
+            case 'U': Key(Qt::Key_Up); break;
+            case 'D': Key(Qt::Key_Down); break;
+            case 's': pSave->click(); break;
+            case 'o': pOk->click(); break;
+            case 'c': pCancel->click(); break;
+            case 'x': dlg.close(); break;
+            case '<':
+                pEdit->selectAll();
+                Key(Qt::Key_Backspace);
+                for (; strScript[++i] != '>';)
+                    Key(QChar::fromLatin1(strScript[i]).toUpper().unicode(), QString(QChar::fromLatin1(strScript[i])));
+                break;
+            }
+        }
     }
 
     COverlapDlg dlg;
@@ -87,49 +94,33 @@ struct CShownDlg {
     QPushButton* pCancel;
 };
 
-class OverlapDlgTest : public ::testing::Test {
-protected:
-    CTempDir m_dir;
-    CQtSettings m_settings{QPath(m_dir / "conf/Tolvane/Tolvane.conf")};
-    CRecordingBoxes m_boxes;
+struct SScript {
+    const char* name;
+    uint32_t nStart;
+    std::string strScript, strField;
+    uint32_t nOverlap;
+    std::optional<uint32_t> stored;
 };
+
+class OverlapDlgScript : public ::testing::TestWithParam<SScript> {};
 
 } // namespace
 
-TEST(OverlapQtSettings, SavedValueIsReadByANewStore)
+TEST(OverlapQtSettings, ValuesRoundTripThroughTheFile)
 {
     CTempDir dir;
     const QString strPath = QPath(dir / "a/b/Tolvane.conf");
-    EXPECT_EQ(CQtSettings(strPath).GetUInt32("Overlap time"), std::nullopt);
+    EXPECT_EQ(CQtSettings(strPath).GetUInt32(kName), std::nullopt);
     EXPECT_FALSE(QFileInfo::exists(strPath)); // reading makes nothing
-    EXPECT_EQ(CQtSettings(strPath).SetUInt32("Overlap time", 125), ESettingsWrite::Ok);
-    EXPECT_TRUE(QFileInfo(strPath).isFile());
-    EXPECT_EQ(CQtSettings(strPath).GetUInt32("Overlap time"), 125u);
-    EXPECT_EQ(CQtSettings(strPath).SetUInt32("Overlap time", 4294967295u), ESettingsWrite::Ok);
-    CQtSettings reread(strPath);
-    EXPECT_EQ(reread.GetUInt32("Overlap time"), 4294967295u);
-    EXPECT_EQ(ReadOverlap(reread), 4294967295u);
-    EXPECT_EQ(reread.GetUInt32("Other"), std::nullopt);
-}
-
-TEST(OverlapQtSettings, UnreadableValuesAreMissing)
-{
-    CTempDir dir;
-    const QString strPath = QPath(dir / "Tolvane.conf");
-    for (const QString& strStored : {QStringLiteral("abc"), QStringLiteral("-1"), QStringLiteral("4294967296"),
-                                     QStringLiteral(""), QStringLiteral("12 "), QStringLiteral("1.5")}) {
-        {
-            QSettings raw(strPath, QSettings::IniFormat);
-            raw.setValue(QStringLiteral("Overlap time"), strStored);
-        }
-        CQtSettings settings(strPath);
-        EXPECT_EQ(settings.GetUInt32("Overlap time"), std::nullopt) << strStored.toStdString();
-        EXPECT_EQ(ReadOverlap(settings), 0u);
+    for (const uint32_t nValue : {125u, 4294967295u}) {
+        EXPECT_EQ(CQtSettings(strPath).SetUInt32(kName, nValue), ESettingsWrite::Ok);
+        EXPECT_EQ(CQtSettings(strPath).GetUInt32(kName), nValue);
     }
-}
-
-TEST(OverlapQtSettings, DefaultFileIsInTheUsersConfigurationFolder)
-{
+    EXPECT_EQ(CQtSettings(strPath).GetUInt32("Other"), std::nullopt);
+    for (const char* pStored : {"abc", "-1", "4294967296", "", "12 ", "1.5"}) {
+        QSettings(strPath, QSettings::IniFormat).setValue(QString::fromStdString(kName), QString::fromLatin1(pStored));
+        EXPECT_EQ(CQtSettings(strPath).GetUInt32(kName), std::nullopt) << pStored;
+    }
     EXPECT_EQ(CQtSettings().GetPath(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                                            QStringLiteral("/Tolvane/Tolvane.conf"));
 }
@@ -139,22 +130,25 @@ TEST(OverlapQtSettings, StoreThatCannotBeMadeIsReported)
     CTempDir dir;
     WriteBytes(dir / "plain", {'x'});
     std::filesystem::create_directories(dir / "folder/Tolvane.conf");
-    for (const std::string& strPath : {dir / "plain/Tolvane/Tolvane.conf", dir / "folder/Tolvane.conf"}) {
-        CQtSettings settings(QPath(strPath));
-        EXPECT_EQ(settings.SetUInt32("Overlap time", 5), ESettingsWrite::StoreUnavailable) << strPath;
-        CFakeUi ui;
-        EXPECT_FALSE(SaveOverlap(settings, 5, ui, nullptr));
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].strText, "Unable to save overlap time.");
-        EXPECT_EQ(ui.messages[0].strCaption, "Error");
-        EXPECT_EQ(ui.messages[0].icon, EMsgIcon::Exclamation);
-    }
+    for (const std::string& strPath : {dir / "plain/Tolvane/Tolvane.conf", dir / "folder/Tolvane.conf"})
+        EXPECT_EQ(CQtSettings(QPath(strPath)).SetUInt32(kName, 5), ESettingsWrite::StoreUnavailable) << strPath;
     EXPECT_EQ(ReadBytes(dir / "plain"), Bytes{'x'});
 }
 
-TEST_F(OverlapDlgTest, TabReachesFieldCheckBoxAndButtons)
+TEST(OverlapDlg, StartsFromTheStoredOrTheGivenTimeAndTabsThroughItsControls)
 {
-    CShownDlg shown(m_settings, m_boxes, 10);
+    CTempDir dir;
+    CQtSettings settings(QPath(dir / "Tolvane.conf")), missing(QPath(dir / "none/Tolvane.conf"));
+    ASSERT_EQ(settings.SetUInt32(kName, 33), ESettingsWrite::Ok);
+    CRecordingBoxes boxes;
+    EXPECT_EQ(COverlapDlg(settings, boxes, nullptr).GetOverlap(), 33u);
+    EXPECT_EQ(COverlapDlg(missing, boxes, nullptr).GetOverlap(), 0u);
+    for (const auto& [nGiven, bUse, nExpected] : {std::tuple{7u, true, 7u}, std::tuple{7u, false, 33u}, std::tuple{0u, true, 0u}}) {
+        COverlapDlg dlg(nGiven, bUse, settings, boxes, nullptr);
+        dlg.show();
+        EXPECT_EQ(ByControlId<QLineEdit>(dlg, 1034)->text(), QString::number(nExpected));
+    }
+    CShownDlg shown(settings, boxes, 10);
     QList<QWidget*> chain;
     QWidget* w = shown.pEdit;
     do {
@@ -163,151 +157,62 @@ TEST_F(OverlapDlgTest, TabReachesFieldCheckBoxAndButtons)
         w = w->nextInFocusChain();
     } while (w != shown.pEdit && chain.size() < 20);
     EXPECT_EQ(chain, (QList<QWidget*>{shown.pEdit, shown.pSave, shown.pOk, shown.pCancel}));
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(OverlapDlgTest, StartsFromTheStoredOrTheGivenTime)
+TEST_P(OverlapDlgScript, LeavesTheTimeAndStoresItOnlyWithTheBoxAndOk)
 {
-    ASSERT_EQ(m_settings.SetUInt32("Overlap time", 33), ESettingsWrite::Ok);
-    struct SStart {
-        std::optional<std::pair<uint32_t, bool>> given;
-        uint32_t nExpected;
-    };
-    for (const SStart& start : {SStart{std::nullopt, 33}, SStart{std::pair{7u, true}, 7},
-                                SStart{std::pair{7u, false}, 33}, SStart{std::pair{0u, true}, 0}}) {
-        auto pDlg = start.given ? std::make_unique<COverlapDlg>(start.given->first, start.given->second, m_settings,
-                                                                m_boxes, nullptr)
-                                : std::make_unique<COverlapDlg>(m_settings, m_boxes, nullptr);
-        EXPECT_EQ(pDlg->GetOverlap(), start.nExpected);
-        pDlg->show();
-        EXPECT_EQ(ByControlId<QLineEdit>(*pDlg, 1034)->text(), QString::number(start.nExpected));
+    const SScript& c = GetParam();
+    CTempDir dir;
+    CQtSettings settings(QPath(dir / "conf/Tolvane.conf"));
+    CRecordingBoxes boxes;
+    CShownDlg shown(settings, boxes, c.nStart);
+    const int nRest = shown.pArrows->value();
+    shown.Run(c.strScript);
+    EXPECT_EQ(shown.pEdit->text(), QString::fromStdString(c.strField));
+    EXPECT_EQ(shown.dlg.GetOverlap(), c.nOverlap);
+    EXPECT_EQ(shown.pEdit->isEnabled(), !shown.pSave->isChecked());
+    const char cEnd = c.strScript.back();
+    EXPECT_EQ(shown.dlg.isVisible(), !std::strchr("ocx", cEnd));
+    if (std::strchr("ocx", cEnd)) {
+        EXPECT_EQ(shown.dlg.result(), cEnd == 'o' ? QDialog::Accepted : QDialog::Rejected);
     }
-    CTempDir empty;
-    CQtSettings missing(QPath(empty / "none/Tolvane.conf"));
-    EXPECT_EQ(COverlapDlg(missing, m_boxes, nullptr).GetOverlap(), 0u);
-    EXPECT_TRUE(m_boxes.texts.empty());
+    // The bar itself never moves, so both arrows keep working.
+    EXPECT_EQ(shown.pArrows->value(), nRest);
+    EXPECT_TRUE(nRest > shown.pArrows->minimum() && nRest < shown.pArrows->maximum());
+    EXPECT_EQ(CQtSettings(QPath(dir / "conf/Tolvane.conf")).GetUInt32(kName), c.stored);
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(OverlapDlgTest, ArrowStepsStayAfterCancel)
-{
-    for (const bool bCloseBox : {false, true}) {
-        CShownDlg shown(m_settings, m_boxes, 10);
-        shown.Up();
-        shown.Up();
-        EXPECT_EQ(shown.pEdit->text(), QStringLiteral("12"));
-        shown.Down();
-        shown.Up();
-        if (bCloseBox)
-            shown.dlg.close();
-        else
-            shown.pCancel->click();
-        EXPECT_EQ(shown.dlg.result(), QDialog::Rejected);
-        EXPECT_FALSE(shown.dlg.isVisible());
-        EXPECT_EQ(shown.dlg.GetOverlap(), 12u);
-    }
-    EXPECT_EQ(m_settings.GetUInt32("Overlap time"), std::nullopt);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, OverlapDlgScript,
+    ::testing::Values(SScript{"CancelKeepsArrowSteps", 10, "uudu<500>c", "500", 12},
+                      SScript{"CloseBoxKeepsArrowSteps", 10, "uudux", "12", 12},
+                      SScript{"UpStopsAt300", 298, "uuuuu", "300", 300},
+                      SScript{"DownStopsAt0", 2, "ddddd", "0", 0}, SScript{"UpAbove300Stays", 500, "u", "500", 500},
+                      SScript{"DownAbove300Steps", 500, "d", "499", 499},
+                      SScript{"KeysWorkTheArrows", 10, "UUD", "11", 11},
+                      SScript{"ArrowReplacesTypedText", 10, "<500>u<7>d", "10", 10},
+                      SScript{"CheckedBoxStopsArrows", 10, "sudd", "10", 10},
+                      SScript{"UncheckedBoxLetsArrowsStepAgain", 10, "suddsu", "11", 11},
+                      SScript{"CheckedBoxWithCancelStoresNothing", 10, "<40>sc", "40", 10},
+                      SScript{"OkTakesTheTypedNumber", 10, "<500>o", "500", 500},
+                      SScript{"OkWithTheBoxStoresIt", 10, "<500>so", "500", 500, 500},
+                      SScript{"NonDigitsAreFiltered", 10, "<5a0b>o", "50", 50},
+                      SScript{"EmptyFieldIsZero", 10, "u<>o", "", 0},
+                      SScript{"TooLargeIsZero", 10, "<99999999999>so", "99999999999", 0, 0}),
+    [](const auto& p) { return std::string(p.param.name); });
 
-TEST_F(OverlapDlgTest, ArrowsStopAtZeroAndThreeHundred)
-{
-    struct SRun {
-        uint32_t nStart;
-        bool bUp;
-        int nClicks;
-        uint32_t nEnd;
-    };
-    for (const SRun& run : {SRun{298, true, 5, 300}, SRun{2, false, 5, 0}, SRun{500, true, 1, 500},
-                            SRun{500, false, 1, 499}}) {
-        CShownDlg shown(m_settings, m_boxes, run.nStart);
-        const int nRest = shown.pArrows->value();
-        for (int i = 0; i < run.nClicks; ++i)
-            run.bUp ? shown.Up() : shown.Down();
-        EXPECT_EQ(shown.dlg.GetOverlap(), run.nEnd) << run.nStart;
-        EXPECT_EQ(shown.pEdit->text(), QString::number(run.nEnd));
-        // The bar itself never moves, so both arrows keep working.
-        EXPECT_EQ(shown.pArrows->value(), nRest);
-        EXPECT_GT(nRest, shown.pArrows->minimum());
-        EXPECT_LT(nRest, shown.pArrows->maximum());
-    }
-}
-
-TEST_F(OverlapDlgTest, UpAndDownKeysInTheFieldWorkTheArrows)
-{
-    CShownDlg shown(m_settings, m_boxes, 10);
-    shown.Key(Qt::Key_Up);
-    shown.Key(Qt::Key_Up);
-    shown.Key(Qt::Key_Down);
-    EXPECT_EQ(shown.dlg.GetOverlap(), 11u);
-    EXPECT_EQ(shown.pEdit->text(), QStringLiteral("11"));
-}
-
-TEST_F(OverlapDlgTest, CheckedBoxDisablesFieldAndArrows)
-{
-    CShownDlg shown(m_settings, m_boxes, 10);
-    EXPECT_TRUE(shown.pEdit->isEnabled());
-    shown.pSave->click();
-    EXPECT_TRUE(shown.pSave->isChecked());
-    EXPECT_FALSE(shown.pEdit->isEnabled());
-    shown.Up();
-    shown.Down();
-    shown.Down();
-    EXPECT_EQ(shown.dlg.GetOverlap(), 10u);
-    EXPECT_EQ(shown.pEdit->text(), QStringLiteral("10"));
-    shown.pSave->click();
-    EXPECT_TRUE(shown.pEdit->isEnabled());
-    shown.Up();
-    EXPECT_EQ(shown.dlg.GetOverlap(), 11u);
-}
-
-TEST_F(OverlapDlgTest, OkTakesTheTypedNumber)
-{
-    struct SCase {
-        QString strTyped;
-        bool bSave;
-        uint32_t nExpected;
-    };
-    for (const SCase& c : {SCase{QStringLiteral("500"), false, 500}, SCase{QStringLiteral("500"), true, 500},
-                           SCase{QStringLiteral("5a0b"), false, 50}, SCase{QStringLiteral(""), false, 0},
-                           SCase{QStringLiteral("99999999999"), false, 0}}) {
-        CTempDir dir;
-        CQtSettings settings(QPath(dir / "Tolvane/Tolvane.conf"));
-        CShownDlg shown(settings, m_boxes, 10);
-        shown.Type(c.strTyped);
-        if (c.bSave)
-            shown.pSave->click();
-        shown.pOk->click();
-        EXPECT_EQ(shown.dlg.result(), QDialog::Accepted);
-        EXPECT_EQ(shown.dlg.GetOverlap(), c.nExpected) << c.strTyped.toStdString();
-        const auto stored = CQtSettings(QPath(dir / "Tolvane/Tolvane.conf")).GetUInt32("Overlap time");
-        EXPECT_EQ(stored, c.bSave ? std::optional<uint32_t>(c.nExpected) : std::nullopt);
-    }
-    EXPECT_TRUE(m_boxes.texts.empty());
-}
-
-TEST_F(OverlapDlgTest, ArrowReplacesTheTypedText)
-{
-    CShownDlg shown(m_settings, m_boxes, 10);
-    shown.Type(QStringLiteral("500"));
-    EXPECT_EQ(shown.pEdit->text(), QStringLiteral("500"));
-    shown.Up();
-    EXPECT_EQ(shown.pEdit->text(), QStringLiteral("11"));
-    shown.Type(QStringLiteral("7"));
-    shown.Down();
-    EXPECT_EQ(shown.pEdit->text(), QStringLiteral("10"));
-}
-
-TEST_F(OverlapDlgTest, FailedSaveIsShownOverTheDialogWhichStillEndsWithOk)
+TEST(OverlapDlg, FailedSaveIsShownOverTheDialogWhichStillEndsWithOk)
 {
     CTempDir dir;
     WriteBytes(dir / "plain", {'x'});
     CQtSettings settings(QPath(dir / "plain/Tolvane/Tolvane.conf"));
-    CShownDlg shown(settings, m_boxes, 10);
-    shown.Type(QStringLiteral("500"));
-    shown.pSave->click();
-    shown.pOk->click();
+    CRecordingBoxes boxes;
+    CShownDlg shown(settings, boxes, 10);
+    shown.Run("<500>so");
     EXPECT_EQ(shown.dlg.result(), QDialog::Accepted);
     EXPECT_EQ(shown.dlg.GetOverlap(), 500u);
-    EXPECT_EQ(m_boxes.texts, std::vector<std::string>{"Unable to save overlap time."});
-    EXPECT_EQ(m_boxes.captions, std::vector<std::string>{"Error"});
-    EXPECT_EQ(m_boxes.icons, std::vector<EMsgIcon>{EMsgIcon::Exclamation});
-    EXPECT_EQ(m_boxes.owners, std::vector<QWidget*>{&shown.dlg});
+    EXPECT_EQ(boxes.shown, (std::vector<std::tuple<std::string, EMsgIcon, QWidget*>>{
+                               {"Error: Unable to save overlap time.", EMsgIcon::Exclamation, &shown.dlg}}));
 }
