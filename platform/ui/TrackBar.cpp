@@ -1,0 +1,228 @@
+#include "platform/ui/TrackBar.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <algorithm>
+
+namespace {
+
+// Runs the slider's own handling of a move with the flag up, so that the value
+// change it causes is not taken for one made from outside.
+template <typename F>
+void AsOwnMove(bool& bFlag, F&& fn)
+{
+    const bool bWas = bFlag;
+    bFlag = true;
+    fn();
+    bFlag = bWas;
+}
+
+} // namespace
+
+CTrackBar::CTrackBar(QWidget* pParent) : QSlider(Qt::Horizontal, pParent)
+{
+    setTickPosition(QSlider::TicksAbove);
+    setTickInterval(1);
+    m_bSettingPageStep = true;
+    setSingleStep(1);
+    m_bSettingPageStep = false;
+    setTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(QStringLiteral("Time line"));
+    SetRange(0, 100);
+    connect(this, &QAbstractSlider::valueChanged, this, &CTrackBar::OnValueChanged);
+}
+
+void CTrackBar::SetRange(int nMin, int nMax)
+{
+    AsOwnMove(m_bOwnMove, [&] { setRange(nMin, nMax); });
+}
+
+void CTrackBar::SetRangeMin(int nMin)
+{
+    SetRange(nMin, std::max(nMin, maximum()));
+}
+
+void CTrackBar::SetRangeMax(int nMax)
+{
+    SetRange(std::min(minimum(), nMax), nMax);
+}
+
+void CTrackBar::SetPos(int nPos)
+{
+    AsOwnMove(m_bOwnMove, [&] { setValue(nPos); });
+}
+
+void CTrackBar::SetSelStart(int nStart)
+{
+    m_nSelStart = nStart;
+    update();
+}
+
+void CTrackBar::SetSelEnd(int nEnd)
+{
+    m_nSelEnd = nEnd;
+    update();
+}
+
+void CTrackBar::ClearSel()
+{
+    m_nSelStart = 0;
+    m_nSelEnd = 0;
+    update();
+}
+
+void CTrackBar::SetTic(int /*nPos*/) {}
+
+// One step of the position, reported once the value has changed.
+void CTrackBar::Step(SliderAction action, ETrackCode code)
+{
+    AsOwnMove(m_bOwnMove, [&] { triggerAction(action); });
+    emit Scrolled(code);
+    emit Scrolled(EndTrack);
+}
+
+// Up goes towards the start like Left, and Page Up likewise: the slider's own
+// keys would move the other way.
+void CTrackBar::keyPressEvent(QKeyEvent* pEvent)
+{
+    switch (pEvent->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        Step(SliderSingleStepSub, LineUp);
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        Step(SliderSingleStepAdd, LineDown);
+        break;
+    case Qt::Key_PageUp:
+        Step(SliderPageStepSub, PageUp);
+        break;
+    case Qt::Key_PageDown:
+        Step(SliderPageStepAdd, PageDown);
+        break;
+    case Qt::Key_Home:
+        Step(SliderToMinimum, Top);
+        break;
+    case Qt::Key_End:
+        Step(SliderToMaximum, Bottom);
+        break;
+    default:
+        QSlider::keyPressEvent(pEvent);
+        return;
+    }
+    pEvent->accept();
+}
+
+// A press on the thumb starts a drag; a press elsewhere pages once towards it.
+void CTrackBar::mousePressEvent(QMouseEvent* pEvent)
+{
+    if (pEvent->button() != Qt::LeftButton || pEvent->buttons() != Qt::LeftButton || m_bDragging) {
+        pEvent->ignore();
+        return;
+    }
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    const QRect rcHandle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+    const QPoint pt = pEvent->position().toPoint();
+    if (rcHandle.contains(pt)) {
+        m_bDragging = true;
+        const int nBefore = value();
+        AsOwnMove(m_bOwnMove, [&] { QSlider::mousePressEvent(pEvent); });
+        if (value() != nBefore)
+            emit Scrolled(ThumbTrack);
+    } else if (pt.x() < rcHandle.center().x()) {
+        Step(SliderPageStepSub, PageUp);
+    } else {
+        Step(SliderPageStepAdd, PageDown);
+    }
+    pEvent->accept();
+}
+
+void CTrackBar::mouseMoveEvent(QMouseEvent* pEvent)
+{
+    if (!m_bDragging) {
+        pEvent->ignore();
+        return;
+    }
+    AsOwnMove(m_bOwnMove, [&] { QSlider::mouseMoveEvent(pEvent); });
+    emit Scrolled(ThumbTrack);
+    pEvent->accept();
+}
+
+void CTrackBar::mouseReleaseEvent(QMouseEvent* pEvent)
+{
+    if (!m_bDragging || pEvent->button() != Qt::LeftButton) {
+        pEvent->ignore();
+        return;
+    }
+    AsOwnMove(m_bOwnMove, [&] { QSlider::mouseReleaseEvent(pEvent); });
+    m_bDragging = false;
+    emit Scrolled(ThumbPosition);
+    emit Scrolled(EndTrack);
+    pEvent->accept();
+}
+
+// The wheel does not move the time line: a move the owner never heard of would
+// leave it out of step. The parent may scroll instead.
+void CTrackBar::wheelEvent(QWheelEvent* pEvent)
+{
+    pEvent->ignore();
+}
+
+// A change not made by the bar itself nor by the owner comes from assistive
+// tools setting the value; it is reported as a placed thumb.
+void CTrackBar::OnValueChanged()
+{
+    if (m_bOwnMove)
+        return;
+    emit Scrolled(ThumbPosition);
+    emit Scrolled(EndTrack);
+}
+
+// The page step follows the range, a tenth of it, until the owner sets one.
+void CTrackBar::sliderChange(SliderChange change)
+{
+    if (change == SliderStepsChange && !m_bSettingPageStep)
+        m_bOwnPageStep = true;
+    if (change == SliderRangeChange && !m_bOwnPageStep) {
+        m_bSettingPageStep = true;
+        setPageStep(std::max(1, (maximum() - minimum()) / 10));
+        m_bSettingPageStep = false;
+    }
+    QSlider::sliderChange(change);
+}
+
+// The pixel on the groove under the thumb's centre when it stands at nValue.
+int CTrackBar::CenterOf(int nValue, const QRect& rcGroove, const QRect& rcHandle) const
+{
+    const int nSpan = rcGroove.width() - rcHandle.width();
+    return rcGroove.x() + rcHandle.width() / 2 +
+           QStyle::sliderPositionFromValue(minimum(), maximum(), nValue, std::max(0, nSpan));
+}
+
+void CTrackBar::paintEvent(QPaintEvent* pEvent)
+{
+    QSlider::paintEvent(pEvent);
+    const int nLow = std::clamp(std::min(m_nSelStart, m_nSelEnd), minimum(), maximum());
+    const int nHigh = std::clamp(std::max(m_nSelStart, m_nSelEnd), minimum(), maximum());
+    if (nLow == nHigh)
+        return;
+
+    QStyleOptionSlider opt;
+    initStyleOption(&opt);
+    const QRect rcGroove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+    const QRect rcHandle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+    const int nLeft = CenterOf(nLow, rcGroove, rcHandle);
+    const int nRight = CenterOf(nHigh, rcGroove, rcHandle);
+
+    QPainter painter(this);
+    painter.fillRect(QRect(QPoint(nLeft, rcGroove.top()), QPoint(nRight, rcGroove.bottom())),
+                     palette().color(QPalette::Highlight));
+    // The thumb again, over the highlight.
+    opt.subControls = QStyle::SC_SliderHandle;
+    style()->drawComplexControl(QStyle::CC_Slider, &opt, &painter, this);
+}

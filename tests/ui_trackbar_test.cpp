@@ -1,0 +1,139 @@
+#include "platform/ui/TrackBar.h"
+
+#include <QAccessible>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyleOptionSlider>
+#include <gtest/gtest.h>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using T = CTrackBar;
+using Seen = std::vector<std::pair<int, int>>; // code, position when it came
+
+// A shown bar over 0..20 (page step 2) that records what it reports.
+struct CBar : CTrackBar {
+    CBar()
+    {
+        SetRange(0, 20);
+        resize(300, 40);
+        show();
+        connect(this, &CTrackBar::Scrolled, [this](int nCode) { seen.emplace_back(nCode, GetPos()); });
+    }
+    QRect Part(QStyle::SubControl part)
+    {
+        QStyleOptionSlider opt;
+        initStyleOption(&opt);
+        return style()->subControlRect(QStyle::CC_Slider, &opt, part, this);
+    }
+    void Key(int nKey)
+    {
+        QKeyEvent ev(QEvent::KeyPress, nKey, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &ev);
+    }
+    // The left button goes down, moves with it held, or comes up.
+    void Mouse(QEvent::Type type, QPoint pt)
+    {
+        QMouseEvent ev(type, QPointF(pt), QPointF(mapToGlobal(pt)),
+                       type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(this, &ev);
+    }
+    Seen seen;
+};
+
+TEST(TrackBar, KeysMoveThenReportTheirCodeAndEndTrack)
+{
+    struct { int nFrom, nKey, nTo, nCode; } const cases[] = { // clang-format off
+        {5, Qt::Key_Left, 4, T::LineUp},     {5, Qt::Key_Up, 4, T::LineUp},        {0, Qt::Key_Left, 0, T::LineUp},
+        {0, Qt::Key_Up, 0, T::LineUp},       {5, Qt::Key_Right, 6, T::LineDown},   {5, Qt::Key_Down, 6, T::LineDown},
+        {20, Qt::Key_Right, 20, T::LineDown}, {20, Qt::Key_Down, 20, T::LineDown}, {5, Qt::Key_PageUp, 3, T::PageUp},
+        {1, Qt::Key_PageUp, 0, T::PageUp},   {5, Qt::Key_PageDown, 7, T::PageDown}, {19, Qt::Key_PageDown, 20, T::PageDown},
+        {5, Qt::Key_Home, 0, T::Top},        {0, Qt::Key_Home, 0, T::Top},         {5, Qt::Key_End, 20, T::Bottom},
+        {20, Qt::Key_End, 20, T::Bottom}}; // clang-format on
+    for (const auto& c : cases) {
+        CBar bar;
+        bar.SetPos(c.nFrom);
+        bar.Key(c.nKey);
+        EXPECT_EQ(bar.seen, (Seen{{c.nCode, c.nTo}, {T::EndTrack, c.nTo}})) << "key " << c.nKey << " from " << c.nFrom;
+    }
+}
+
+TEST(TrackBar, DragTracksThenReportsPositionAndEndTrack)
+{
+    CBar bar;
+    const QRect rcGroove = bar.Part(QStyle::SC_SliderGroove);
+    const QPoint ptThumb = bar.Part(QStyle::SC_SliderHandle).center();
+    bar.Mouse(QEvent::MouseButtonPress, ptThumb);
+    bar.Mouse(QEvent::MouseMove, {rcGroove.center().x(), ptThumb.y()});
+    const int nMiddle = bar.GetPos();
+    bar.Mouse(QEvent::MouseMove, {rcGroove.right() + 20, ptThumb.y()});
+    bar.Mouse(QEvent::MouseButtonRelease, {rcGroove.right() + 20, ptThumb.y()});
+
+    EXPECT_GT(nMiddle, 0);
+    EXPECT_LT(nMiddle, 20);
+    EXPECT_EQ(bar.seen, (Seen{{T::ThumbTrack, nMiddle}, {T::ThumbTrack, 20}, {T::ThumbPosition, 20}, {T::EndTrack, 20}}));
+}
+
+TEST(TrackBar, ClickOnTheChannelPagesTowardsIt)
+{
+    CBar bar;
+    bar.SetPos(10);
+    const QRect rcGroove = bar.Part(QStyle::SC_SliderGroove);
+    for (int nX : {rcGroove.left() + 1, rcGroove.right() - 1}) {
+        bar.Mouse(QEvent::MouseButtonPress, {nX, rcGroove.center().y()});
+        bar.Mouse(QEvent::MouseButtonRelease, {nX, rcGroove.center().y()});
+    }
+    EXPECT_EQ(bar.seen, (Seen{{T::PageUp, 8}, {T::EndTrack, 8}, {T::PageDown, 10}, {T::EndTrack, 10}}));
+}
+
+TEST(TrackBar, SelectionReadsBackUnorderedAndIsHighlightedUntilCleared)
+{
+    CBar bar;
+    bar.SetSelStart(15);
+    bar.SetSelEnd(9);
+    bar.SetTic(12);
+    EXPECT_EQ(std::pair(bar.GetSelStart(), bar.GetSelEnd()), std::pair(15, 9));
+
+    const QRect rcGroove = bar.Part(QStyle::SC_SliderGroove);
+    const QPoint ptInside(rcGroove.left() + rcGroove.width() * 12 / 20, rcGroove.center().y());
+    const QColor highlight = bar.palette().color(QPalette::Highlight);
+    EXPECT_EQ(bar.grab().toImage().pixelColor(ptInside), highlight);
+
+    bar.ClearSel();
+    EXPECT_EQ(std::pair(bar.GetSelStart(), bar.GetSelEnd()), std::pair(0, 0));
+    EXPECT_NE(bar.grab().toImage().pixelColor(ptInside), highlight);
+}
+
+// The owner's changes are silent, the page step follows the range until the
+// owner picks one, and a screen reader sees the bar and its moves are reported.
+TEST(TrackBar, OwnerChangesAreSilentAndScreenReaderMovesAreReported)
+{
+    CBar bar;
+    bar.SetPos(20);
+    bar.SetRangeMax(10); // pulls the position in
+    bar.SetRangeMin(4);
+    EXPECT_EQ(std::tuple(bar.GetRangeMin(), bar.GetPos(), bar.GetRangeMax()), std::tuple(4, 10, 10));
+    bar.SetRange(0, 1000);
+    EXPECT_EQ(bar.pageStep(), 100);
+    bar.setPageStep(7);
+    bar.SetRange(0, 20);
+    EXPECT_EQ(bar.pageStep(), 7);
+    EXPECT_TRUE(bar.seen.empty());
+
+    QAccessibleInterface* pAcc = QAccessible::queryAccessibleInterface(&bar);
+    ASSERT_TRUE(pAcc && pAcc->valueInterface());
+    EXPECT_EQ(pAcc->text(QAccessible::Name), QStringLiteral("Time line"));
+    QAccessibleValueInterface* pValue = pAcc->valueInterface();
+    EXPECT_EQ(std::tuple(pValue->minimumValue().toInt(), pValue->currentValue().toInt(), pValue->maximumValue().toInt()),
+              std::tuple(0, 10, 20));
+    pValue->setCurrentValue(7);
+    EXPECT_EQ(bar.seen, (Seen{{T::ThumbPosition, 7}, {T::EndTrack, 7}}));
+    EXPECT_EQ(bar.focusPolicy(), Qt::StrongFocus);
+}
+
+} // namespace
