@@ -23,7 +23,6 @@ uint64_t RoundUp(uint64_t nValue, uint64_t nAlign)
     return nRest == 0 || nValue > UINT64_MAX - nAlign ? nValue - nRest : nValue + (nAlign - nRest);
 }
 
-// The file bar's range is 32-bit; a longer copy wraps it around.
 // Format tags whose sample count the bytes give.
 constexpr uint16_t kTagPcm = 0x0001;
 constexpr uint16_t kTagFloat = 0x0003;
@@ -69,32 +68,29 @@ void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes) const
 {
     const CWaveLayout layout = CWaveLayout::For(m_fmt.extraSize, m_pFormatExtra ? m_fmt.extraSize : 0,
                                                 m_pFactData != nullptr, m_factHeader.size, nDataBytes);
-    const uint32_t nFormatPart = layout.nFormatPart;
-    const uint32_t nExtra = layout.nExtra;
-    const uint64_t nRiffSize = layout.nRiffSize;
     const bool bRf64 = layout.bRf64;
     const uint64_t nSamples = SampleCount(nDataBytes);
 
     unsigned char raw[CDs64Record::kBytes];
     CRiffHeader riff = m_riff;
     riff.id = bRf64 ? FourCC{'R', 'F', '6', '4'} : FourCC{'R', 'I', 'F', 'F'};
-    riff.size = bRf64 ? UINT32_MAX : static_cast<uint32_t>(nRiffSize);
+    riff.size = bRf64 ? UINT32_MAX : static_cast<uint32_t>(layout.nRiffSize);
     riff.ToBytes(raw);
     output.Write(raw, CRiffHeader::kBytes);
     if (bRf64) {
         CDs64Record ds64;
-        ds64.riffSize = nRiffSize + CDs64Record::kBytes;
+        ds64.riffSize = layout.nRiffSize + CDs64Record::kBytes;
         ds64.dataSize = nDataBytes;
         ds64.sampleCount = nSamples;
         ds64.ToBytes(raw);
         output.Write(raw, CDs64Record::kBytes);
     }
     CFormatRecord fmt = m_fmt;
-    fmt.size = m_fmt.extraSize + nFormatPart - CChunkHeader::kBytes;
+    fmt.size = m_fmt.extraSize + layout.nFormatPart - CChunkHeader::kBytes;
     fmt.ToBytes(raw);
-    output.Write(raw, nFormatPart);
-    if (m_fmt.formatTag != 1 && nExtra != 0)
-        output.Write(m_pFormatExtra.get(), nExtra);
+    output.Write(raw, layout.nFormatPart);
+    if (m_fmt.formatTag != 1 && layout.nExtra != 0)
+        output.Write(m_pFormatExtra.get(), layout.nExtra);
     if (m_pFactData) {
         // The fact chunk's first field is the sample count, of these bytes.
         m_factHeader.ToBytes(raw);

@@ -28,16 +28,6 @@ struct SCut {
 
 using Bytes = std::vector<unsigned char>;
 
-uint32_t U32At(const Bytes& b, size_t at)
-{
-    return ReadU32LE(b.data() + at);
-}
-
-uint64_t U64At(const Bytes& b, size_t at)
-{
-    return ReadU64LE(b.data() + at);
-}
-
 bool IdAt(const Bytes& b, size_t at, const char* pId)
 {
     return b.size() - at >= 4 && std::equal(pId, pId + 4, b.begin() + static_cast<std::ptrdiff_t>(at));
@@ -136,12 +126,12 @@ bool WaveAgreesWithItsBytes(const std::vector<unsigned char>& b)
     if (b.size() < 12)
         return false;
     const bool bRf64 = IdAt(b, 0, "RF64");
-    if (!bRf64 && !(IdAt(b, 0, "RIFF") && U32At(b, 4) == b.size() - 8))
+    if (!bRf64 && !(IdAt(b, 0, "RIFF") && ReadU32LE(&b[4]) == b.size() - 8))
         return false;
-    if (bRf64 && !(b.size() >= 48 && IdAt(b, 12, "ds64") && U64At(b, 20) == b.size() - 8))
+    if (bRf64 && !(b.size() >= 48 && IdAt(b, 12, "ds64") && ReadU64LE(&b[20]) == b.size() - 8))
         return false;
     for (size_t at = 12; b.size() - at >= 8;) {
-        const uint64_t nSize = IdAt(b, at, "data") && bRf64 ? U64At(b, 28) : U32At(b, at + 4);
+        const uint64_t nSize = IdAt(b, at, "data") && bRf64 ? ReadU64LE(&b[28]) : ReadU32LE(&b[at + 4]);
         if (IdAt(b, at, "data"))
             return b.size() - at - 8 == nSize + (nSize & 1);
         if (b.size() - at - 8 < nSize)

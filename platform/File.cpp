@@ -94,12 +94,6 @@ std::string SystemText(int nErrno)
     return std::strerror(nErrno);
 }
 
-std::string AbsolutePath(const std::string& strPath)
-{
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::absolute(strPath, ec);
-    return ec ? strPath : p.lexically_normal().string();
-}
 
 Key KeyOf(const struct stat& st)
 {
@@ -124,6 +118,32 @@ bool TryLock(int fd, int nOperation)
     return nResult == 0 || (errno != EWOULDBLOCK && errno != EAGAIN);
 }
 
+// Writes all nCount bytes at nOffset; returns 0 or the errno (ENOSPC when the
+// disk took nothing).
+int WriteAllAt(int fd, const unsigned char* p, size_t nCount, uint64_t nOffset)
+{
+    for (size_t nDone = 0; nDone < nCount;) {
+        const ssize_t n = ::pwrite(fd, p + nDone, nCount - nDone, static_cast<off_t>(nOffset + nDone));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        nDone += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+// Reads up to nCount bytes at nOffset; the count read (0 at the end), or -1
+// with errno set.
+ssize_t ReadAt(int fd, unsigned char* p, size_t nCount, uint64_t nOffset)
+{
+    ssize_t n;
+    do {
+        n = ::pread(fd, p, nCount, static_cast<off_t>(nOffset));
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
 void CloseQuietly(int fd)
 {
     if (fd >= 0)
@@ -131,6 +151,13 @@ void CloseQuietly(int fd)
 }
 
 } // namespace
+
+std::string AbsolutePath(const std::string& strPath)
+{
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(strPath, ec);
+    return ec ? strPath : p.lexically_normal().string();
+}
 
 CFileException::CFileException(int nErrno, std::string strPath)
     : std::runtime_error(SystemText(nErrno)), m_nErrno(nErrno), m_strPath(std::move(strPath))
@@ -454,19 +481,8 @@ void CFile::Flush()
 {
     if (!m_bDirty || m_pMem)
         return;
-    uint32_t nDone = 0;
-    while (nDone < m_nBufIndex) {
-        const ssize_t n = ::pwrite(m_fd, m_pBuf.get() + nDone, m_nBufIndex - nDone,
-                                   static_cast<off_t>(m_nBufStart + nDone));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(errno);
-        }
-        if (n == 0)
-            Fail(ENOSPC);
-        nDone += static_cast<uint32_t>(n);
-    }
+    if (const int nErrno = WriteAllAt(m_fd, m_pBuf.get(), m_nBufIndex, m_nBufStart); nErrno != 0)
+        Fail(nErrno);
     m_nBufStart += m_nBufIndex;
     m_nBufIndex = 0;
     m_nBufFill = 0;
@@ -502,12 +518,9 @@ uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
         m_nBufFill = 0;
         if (!m_pBuf)
             m_pBuf.reset(new unsigned char[kBufferSize]);
-        const ssize_t n = ::pread(m_fd, m_pBuf.get(), kBufferSize, static_cast<off_t>(m_nBufStart));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t n = ReadAt(m_fd, m_pBuf.get(), kBufferSize, m_nBufStart);
+        if (n < 0)
             Fail(errno);
-        }
         if (n == 0)
             break;
         m_nBufFill = static_cast<uint32_t>(n);
@@ -633,23 +646,14 @@ uint64_t CFile::CopyThroughMemory(CFile& output, uint64_t nIn, uint64_t nOut, ui
     uint64_t nDone = 0;
     while (nDone < nCount) {
         const size_t nAsk = static_cast<size_t>(std::min<uint64_t>(nCount - nDone, kChunk));
-        const ssize_t nRead = ::pread(m_fd, pChunk.get(), nAsk, static_cast<off_t>(nIn + nDone));
-        if (nRead < 0) {
-            if (errno == EINTR)
-                continue;
+        const ssize_t nRead = ReadAt(m_fd, pChunk.get(), nAsk, nIn + nDone);
+        if (nRead < 0)
             Fail(errno);
-        }
         if (nRead == 0)
             break;
-        for (ssize_t nWritten = 0; nWritten < nRead;) {
-            const ssize_t n = ::pwrite(output.m_fd, pChunk.get() + nWritten, static_cast<size_t>(nRead - nWritten),
-                                       static_cast<off_t>(nOut + nDone + static_cast<uint64_t>(nWritten)));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                output.Fail(n < 0 ? errno : ENOSPC);
-            nWritten += n;
-        }
+        if (const int nErrno = WriteAllAt(output.m_fd, pChunk.get(), static_cast<size_t>(nRead), nOut + nDone);
+            nErrno != 0)
+            output.Fail(nErrno);
         nDone += static_cast<uint64_t>(nRead);
     }
     return nDone;

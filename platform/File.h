@@ -50,6 +50,9 @@ private:
 // searches and block copies cost few system calls. Positions are 64-bit.
 class CMemoryFiles;
 
+// A path made absolute and lexically normal, as file objects give their paths.
+std::string AbsolutePath(const std::string& strPath);
+
 class CFile {
 public:
     enum class EMode { Read, Create };

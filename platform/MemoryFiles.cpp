@@ -1,6 +1,6 @@
 #include "platform/MemoryFiles.h"
 
-#include <filesystem>
+#include "platform/File.h"
 
 namespace {
 
@@ -26,9 +26,7 @@ CMemoryFiles* CMemoryFiles::Current()
 
 std::string CMemoryFiles::Key(const std::string& strPath)
 {
-    std::error_code ec;
-    const std::filesystem::path p = std::filesystem::absolute(strPath, ec);
-    return ec ? strPath : p.lexically_normal().string();
+    return AbsolutePath(strPath);
 }
 
 void CMemoryFiles::Put(const std::string& strPath, Bytes bytes)
