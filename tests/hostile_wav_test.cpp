@@ -32,7 +32,7 @@ std::vector<std::pair<std::string, Bytes>> MalformedCorpus()
 {
     std::vector<std::pair<std::string, Bytes>> cases;
     const Bytes rich = Rich();
-    for (size_t n : {0, 3, 4, 8, 11, 12, 15, 19, 20, 30, 37, 38, 40, 44, 47, 50, 54, 57, 62, 70, 73, 77, 78, 79, 81, 120})
+    for (size_t n : {0, 4, 11, 20, 38, 47, 62, 78, 79, 120})
         cases.push_back({"Cut" + std::to_string(n), Bytes(rich.begin(), rich.begin() + static_cast<long>(n))});
     auto patched = [](Bytes b, size_t at, uint64_t v, size_t nBytes) { // v little-endian over nBytes at `at`
         for (size_t i = 0; i < nBytes; ++i)
@@ -40,13 +40,13 @@ std::vector<std::pair<std::string, Bytes>> MalformedCorpus()
         return b;
     };
     for (size_t at : {4, 16, 46, 58, 74})
-        for (uint32_t v : {0u, 1u, 0x7FFFFFFFu, 0xFFFFFFF9u, 0xFFFFFFFFu})
+        for (uint32_t v : {0u, 1u, 0xFFFFFFF9u, 0xFFFFFFFFu})
             cases.push_back({"Size" + std::to_string(at) + "_" + std::to_string(v), patched(rich, at, v, 4)});
     const Bytes rf64 = Rich("RF64");
-    for (size_t n : {16, 20, 30, 47, 48, 90, 118})
+    for (size_t n : {20, 47, 90})
         cases.push_back({"Rf64Cut" + std::to_string(n), Bytes(rf64.begin(), rf64.begin() + static_cast<long>(n))});
     for (size_t at : {20, 28, 36})
-        for (uint64_t v : {uint64_t{0}, uint64_t{1}, uint64_t{1} << 63, UINT64_MAX})
+        for (uint64_t v : {uint64_t{0}, uint64_t{1} << 63, UINT64_MAX})
             cases.push_back({"Rf64Size" + std::to_string(at) + "_" + std::to_string(v), patched(rf64, at, v, 8)});
     for (uint32_t v : {0u, 8u, 0xFFFFFFFFu})
         cases.push_back({"Ds64ChunkSize_" + std::to_string(v), patched(rf64, 16, v, 4)});
@@ -60,7 +60,7 @@ std::vector<std::pair<std::string, Bytes>> MalformedCorpus()
     cases.push_back({"ManyTinyChunks", b});
     cases.push_back({"RunOfFF", Bytes(4096, 0xFF)});
     std::mt19937 rng(20261206);
-    for (size_t n = 1; n <= 200; n += 9) {
+    for (size_t n = 1; n <= 200; n += 19) {
         Bytes r(n);
         for (auto& c : r)
             c = static_cast<unsigned char>(rng());
@@ -160,7 +160,7 @@ TEST_P(RandomCuts, NeverTouchTheSourceAndMakeReadableFiles)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, RandomCuts, ::testing::Range(1u, 13u));
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomCuts, ::testing::Range(1u, 7u));
 
 namespace {
 

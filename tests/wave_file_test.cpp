@@ -11,7 +11,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 
 namespace {
 
@@ -47,6 +46,25 @@ struct WaveFile : ::testing::Test {
     std::unique_ptr<CWaveProbe> pFile;
 };
 
+Bytes Then(Bytes b, const Bytes& tail)
+{
+    b.insert(b.end(), tail.begin(), tail.end());
+    return b;
+}
+
+// The 4000-byte file with bytes patched at `at`, cut to nKeep bytes.
+Bytes Patched(size_t at, std::vector<unsigned char> with, size_t nKeep = SIZE_MAX)
+{
+    Bytes b = BuildWav(CWavLayout{.dataBytes = 4000});
+    std::copy(with.begin(), with.end(), b.begin() + static_cast<long>(at));
+    b.resize(std::min(b.size(), nKeep));
+    return b;
+}
+
+const Bytes kListChunk{'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
+constexpr uint64_t kGiB = uint64_t{1} << 30;
+constexpr uint64_t kSecond = 176400; // of the default layout
+
 } // namespace
 
 TEST_F(WaveFile, CanonicalFileAndItsInformationLines)
@@ -54,8 +72,6 @@ TEST_F(WaveFile, CanonicalFileAndItsInformationLines)
     CWaveProbe& f = Open();
     ASSERT_EQ(f.GetError(), 0);
     EXPECT_EQ(f.GetDataStart(), 44u);
-    EXPECT_EQ(f.GetFactData(), nullptr);
-    EXPECT_DOUBLE_EQ(f.GetDuration(), 10.0);
     f.ShowFileInformation();
     EXPECT_EQ(ui.infoLines, (std::vector<std::string>{
                                 "Filename - in.wav", "File size (As in Header) - 1764044 bytes",
@@ -63,12 +79,7 @@ TEST_F(WaveFile, CanonicalFileAndItsInformationLines)
                                 "Average bytes per second - 176400 bytes", "Bits per sample - 16 bits",
                                 "Sample frame size - 4 bytes", "Data bytes size - 1764000 bytes",
                                 "Playing duration - 10.00 seconds"}));
-}
-
-TEST_F(WaveFile, MissingFileOrDirectoryCannotBeOpened)
-{
     EXPECT_EQ(CWaveFile(dir / "missing.wav", nullptr, ui).GetError(), 102);
-    EXPECT_EQ(CWaveFile(dir.Path(), nullptr, ui).GetError(), 102);
 }
 
 // Opening: where the audio starts and how many bytes it has, or the status
@@ -94,34 +105,15 @@ TEST_P(WaveOpen, FindsTheAudioOrReportsWhyNot)
         return;
     }
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].strCaption, "Error");
     EXPECT_EQ(ui.messages[0].icon, EMsgIcon::Stop);
     EXPECT_EQ(ui.messages[0].strText, LoadResString(static_cast<unsigned>(c.nStatus)));
 }
-
-Bytes Then(Bytes b, const Bytes& tail)
-{
-    b.insert(b.end(), tail.begin(), tail.end());
-    return b;
-}
-
-// The 4000-byte file with bytes patched at `at`, cut to nKeep bytes.
-Bytes Patched(size_t at, std::vector<unsigned char> with, size_t nKeep = SIZE_MAX)
-{
-    Bytes b = BuildWav(CWavLayout{.dataBytes = 4000});
-    std::copy(with.begin(), with.end(), b.begin() + static_cast<long>(at));
-    b.resize(std::min(b.size(), nKeep));
-    return b;
-}
-
-const Bytes kListChunk{'L', 'I', 'S', 'T', 4, 0, 0, 0, 'I', 'N', 'F', 'O'};
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, WaveOpen,
     ::testing::Values(
         // "data" inside a LIST chunk's text is no chunk
         SOpenCase{"DataTagInsideList", BuildWav({.chunksBeforeData = {{"LIST", {'I', 'N', 'F', 'O', 'd', 'a', 't', 'a', 9, 9, 9, 9, 'x'}}}, .dataBytes = 4000}), 0, 66, 4000},
-        // recorders put large chunks before the audio
         SOpenCase{"DataPastTheFirst1000Bytes", BuildWav({.chunksBeforeData = {{"bext", Bytes(602)}, {"JUNK", Bytes(1000)}}, .dataBytes = 4000}), 0, 1662, 4000},
         SOpenCase{"OddChunkPadded", BuildWav({.chunksBeforeData = {{"note", {'a', 'b', 'c'}}}, .dataBytes = 4000}), 0, 56, 4000},
         SOpenCase{"OddChunkWithoutPad", [] { Bytes b = BuildWav({.chunksBeforeData = {{"note", {'a', 'b', 'c'}}}, .dataBytes = 4000}); b.erase(b.begin() + 47); return b; }(), 0, 55, 4000},
@@ -131,55 +123,33 @@ INSTANTIATE_TEST_SUITE_P(
         // an interrupted recorder's 0: the audio after it, unless a chunk follows
         SOpenCase{"DataSizeZero", BuildWav({.dataBytes = 4000, .dataSizeField = 0}), 0, 44, 4000},
         SOpenCase{"DataSizeZeroThenAChunk", Then(BuildWav({.dataBytes = 0}), kListChunk), 0, 44, 0},
-        SOpenCase{"DataSizeZeroThenAChunkTooLong", Then(BuildWav({.dataBytes = 0}), {'L', 'I', 'S', 'T', 5, 0, 0, 0, 'I', 'N', 'F', 'O'}), 0, 44, 12},
         // RF64: sizes from ds64; without ds64, a streamed RIFF file's
         SOpenCase{"Rf64", Then(BuildWav({.dataBytes = 4000, .dataSizeField = 3000, .riffId = "RF64"}), kListChunk), 0, 80, 3000},
-        SOpenCase{"Bw64", BuildWav({.dataBytes = 4000, .riffId = "BW64"}), 0, 80, 4000},
         SOpenCase{"Rf64WithoutDs64", [] { Bytes b = BuildWav({.dataBytes = 4000, .dataSizeField = 3000, .riffId = "RF64"}); std::copy_n("JUNK", 4, b.begin() + 12); return b; }(), 0, 80, 4000},
-        SOpenCase{"Rf64BeforeRiffInText", BuildWav({.chunksBeforeData = {{"LIST", {'R', 'I', 'F', 'F'}}}, .dataBytes = 4000, .riffId = "RF64"}), 0, 92, 4000},
         // refused, with the status that says why
         SOpenCase{"Empty", {}, 108},
         SOpenCase{"OneByte", {'R'}, 104},
-        SOpenCase{"RiffPastTheFirst1000Bytes", Then(Bytes(1000), Patched(0, {})), 104},
         SOpenCase{"NoFormatChunk", Patched(12, {'f', 'm', 'x'}), 105},
-        SOpenCase{"FormatCutShort", Patched(0, {}, 30), 105},
-        SOpenCase{"ZeroBytesPerSecond", Patched(28, {0, 0, 0, 0}), 105},
         SOpenCase{"ZeroBlockAlign", Patched(32, {0, 0}), 105},
-        SOpenCase{"ZeroChannels", Patched(22, {0, 0}), 105},
         SOpenCase{"NoDataChunk", Patched(36, {'d', 'a', 't', '4'}), 106},
-        SOpenCase{"HugeChunkBeforeData", Patched(16, {0xF0, 0xFF, 0xFF, 0xFF}), 106},
-        SOpenCase{"DataHeaderCutShort", Patched(0, {}, 40), 106}),
+        SOpenCase{"HugeChunkBeforeData", Patched(16, {0xF0, 0xFF, 0xFF, 0xFF}), 106}),
     [](const auto& tp) { return std::string(tp.param.pName); });
 
-TEST_F(WaveFile, NonPcmKeepsExtraBytesAndFactButOnlyWhenItsChunkHoldsThem)
+TEST_F(WaveFile, NonPcmExtraBytesAndFactAreCarriedOnlyWhenTheirChunkHoldsThem)
 {
     CWavLayout wav{.formatTag = 2, .bExtraSizeField = true, .formatExtra = {0xAB, 0xCD}, .bFact = true, .factData = {9, 8, 7, 6}};
-    CWaveProbe& f = Open(wav);
-    ASSERT_EQ(f.GetError(), 0);
-    EXPECT_EQ(f.GetFormat().extraSize, 2u);
-    EXPECT_EQ(f.GetFormatExtra()[1], 0xCD);
-    EXPECT_EQ(f.GetFactHeader().size, 4u);
-
-    // The writer carries them: 26-byte format part with size 20, extra bytes, fact.
-    ASSERT_EQ(f.SaveSelection(dir / "out.wav", 0, 1, 1), 0);
+    ASSERT_EQ(Open(wav).SaveSelection(dir / "out.wav", 0, 1, 1), 0);
     const Bytes out = ReadBytes(dir / "out.wav");
-    ASSERT_EQ(out.size(), 60u + 176400);
-    EXPECT_EQ(GetU32(out, 4), 176400u + 52);
     EXPECT_EQ(GetU32(out, 16), 20u);
-    // The fact count is the piece's: 44100 blocks of 0xCDAB samples.
-    EXPECT_EQ(Bytes(out.begin() + 36, out.begin() + 52), (Bytes{2, 0, 0xAB, 0xCD, 'f', 'a', 'c', 't', 4, 0, 0, 0, 0x6C, 0x85, 0x65, 0x8A}));
-    EXPECT_EQ(GetU32(out, 56), 176400u);
+    EXPECT_EQ(Bytes(out.begin() + 36, out.begin() + 44), (Bytes{2, 0, 0xAB, 0xCD, 'f', 'a', 'c', 't'}));
+    EXPECT_EQ(ReadWrittenWav(dir / "out.wav").nDataSize, kSecond);
 
     // A 16-byte non-PCM format chunk has no extraSize: the bytes after it are
     // the next chunk's, never extra format bytes.
     wav.bExtraSizeField = false;
-    EXPECT_EQ(Open(wav).GetFormat().extraSize, 0u);
-    EXPECT_EQ(pFile->GetFormatExtra(), nullptr);
+    EXPECT_EQ(Open(wav).GetFormatExtra(), nullptr);
     // A fact chunk whose contents run past the end is absent.
-    Bytes b = BuildWav(CWavLayout{.dataBytes = 0});
-    b.insert(b.end(), {'f', 'a', 'c', 't', 0xF0, 0xFF, 0xFF, 0x7F, 1, 2});
-    EXPECT_EQ(Open(b).GetError(), 0);
-    EXPECT_EQ(pFile->GetFactData(), nullptr);
+    EXPECT_EQ(Open(Then(BuildWav({.dataBytes = 0}), {'f', 'a', 'c', 't', 0xF0, 0xFF, 0xFF, 0x7F, 1, 2})).GetFactData(), nullptr);
 }
 
 // The block copy: the remainder of count / 10000 first, then whole blocks, the
@@ -204,22 +174,17 @@ TEST_P(WaveCopy, CopiesRemainderFirstThenWholeBlocks)
     out.Close();
     const uint64_t nWritten = std::min(c.nAvailable, c.nCount);
     ASSERT_EQ(atSteps.size(), c.nSteps);
-    // Each whole block is stepped before its bytes are written (the short
-    // first block is never stepped; copies may move several blocks at once).
-    for (size_t k = 0; k < atSteps.size(); ++k) {
+    for (size_t k = 0; k < atSteps.size(); ++k) // stepped before the block is written
         EXPECT_LE(atSteps[k], std::min<uint64_t>(c.nCount % 10000 + k * 10000, nWritten));
-    }
     const CWrittenWav w{.audio = ReadBytes(dir / "out.raw")};
     EXPECT_EQ(w.audio.size(), nWritten);
     EXPECT_TRUE(w.IsSourceAudioFrom(0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, WaveCopy,
-                         ::testing::Values(SCopyCase{30000, 25000, 25000, 2}, SCopyCase{30000, 20000, 20000, 2},
-                                           SCopyCase{30000, 9999, 9999, 0}, SCopyCase{30000, 0, 0, 0},
-                                           SCopyCase{3000000, 2999999, 2999999, 299},
-                                           SCopyCase{15000, 25000, 0, 2}, SCopyCase{20000, 25000, 0, 3},
-                                           SCopyCase{3000, 25000, 0, 1}, SCopyCase{1500000, 2500000, 0, 151}));
+                         ::testing::Values(SCopyCase{30000, 25000, 25000, 2}, SCopyCase{30000, 9999, 9999, 0},
+                                           SCopyCase{30000, 0, 0, 0}, SCopyCase{20000, 25000, 0, 3},
+                                           SCopyCase{3000, 25000, 0, 1}));
 
 // Selections, of the 10-second file unless a layout is given: the source's
 // format chunk, whatever header the source had, then the selected frames.
@@ -239,17 +204,12 @@ TEST_P(WaveSelection, WritesTheSelectedFrames)
     ASSERT_EQ(Open(s.wav).SaveSelection(dir / "out.wav", s.nStart, s.nEnd, s.nSecsPerStep), 0);
     const CWrittenWav w = ReadWrittenWav(dir / "out.wav");
     EXPECT_EQ(w.nDataSize, s.nDataBytes);
-    EXPECT_EQ(w.nRiffSize, s.nDataBytes + 36);
+    EXPECT_EQ(w.nRiffSize, w.nFileSize - 8);
     const auto srcFormat = source.begin() + static_cast<long>(pFile->GetDataStart()) - 32;
     EXPECT_EQ(ReadRange(dir / "out.wav", 12, 24), Bytes(srcFormat, srcFormat + 24));
     EXPECT_EQ(w.audio.size(), s.nDataBytes);
     EXPECT_TRUE(w.IsSourceAudioFrom(s.nFrom));
-    std::vector<std::string> log{"created", "total 1", "bytes " + std::to_string(s.nDataBytes), "names in.wav out.wav", "number 1"};
-    log.insert(log.end(), s.nDataBytes / 10000, "step file");
-    log.insert(log.end(), {"step gross", "destroy", "message Fragment Saved", "deleted"});
-    EXPECT_EQ(ui.Log(), log);
-    EXPECT_EQ(ui.messages[0].icon, EMsgIcon::Information);
-    EXPECT_EQ(ui.messages[0].strText, std::string("This selection will last for ") + s.pSeconds + " seconds");
+    EXPECT_EQ(ui.messages.at(0).strText, std::string("This selection will last for ") + s.pSeconds + " seconds");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -261,56 +221,39 @@ INSTANTIATE_TEST_SUITE_P(
                       SSelection{10, 12, 1, 0, 1764000, "0.00"},     // at the end: a file without audio
                       // positions far beyond 32 bits of bytes neither wrap nor overflow
                       SSelection{0, 2147483647, 300, 1764000, 0, "10.00"},
-                      SSelection{2147483647, 2147483647, 300, 0, 1764000, "0.00"},
                       // whole frames: 200006 bytes rounded down, from 100003 rounded up
                       SSelection{1, 3, 1, 200004, 100008, "2.00", {.channels = 3, .avgBytesPerSec = 100003, .blockAlign = 6, .dataBytes = 600000}},
                       // an RF64 source gives plain RIFF pieces
                       SSelection{2, 5, 1, 529200, 352800, "3.00", {.riffId = "RF64"}}));
 
-TEST_F(WaveFile, SavingOntoTheSourceUnderAnySpellingFails)
-{
-    Open();
-    std::filesystem::create_directory(dir / "sub");
-    std::filesystem::create_hard_link(dir / "in.wav", dir / "link.wav");
-    for (const std::string& strPath : {dir / "in.wav", dir / "sub/../in.wav", dir / "link.wav"})
-        EXPECT_EQ(pFile->SaveSelection(strPath, 0, 5, 1), 103) << strPath;
-    EXPECT_EQ(ui.nProgressWindows, 0);
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-// Fragments of the 10-second file split in 3: audio bytes [from, to) of each.
-struct SSplitCase {
-    int32_t nOverlap;
-    std::vector<std::pair<uint32_t, uint32_t>> ranges;
-};
-
-class WaveSplit : public WaveFile, public ::testing::WithParamInterface<SSplitCase> {};
+// Fragments of the 10-second file split in 3: audio bytes [from, to) of each;
+// every fragment after the first repeats the overlap, never reaching before
+// the first audio byte.
+class WaveSplit : public WaveFile, public ::testing::WithParamInterface<std::pair<int32_t, std::vector<uint32_t>>> {};
 
 TEST_P(WaveSplit, EveryFragmentAfterTheFirstRepeatsTheOverlap)
 {
     Open();
-    ASSERT_EQ(Shred(3, GetParam().nOverlap), 0);
+    ASSERT_EQ(Shred(3, GetParam().first), 0);
     for (int i = 1; i <= 3; ++i) {
-        const auto [from, to] = GetParam().ranges[static_cast<size_t>(i - 1)];
+        const uint32_t nFrom = GetParam().second[static_cast<size_t>(i - 1)], nTo = 588000u * static_cast<uint32_t>(i);
         const CWrittenWav w = Part(i);
-        EXPECT_EQ(w.nDataSize, to - from) << i;
-        EXPECT_EQ(w.nRiffSize, to - from + 36) << i;
-        EXPECT_EQ(w.audio.size(), to - from) << i;
-        EXPECT_TRUE(w.IsSourceAudioFrom(from)) << i;
+        EXPECT_EQ(w.nDataSize, nTo - nFrom) << i;
+        EXPECT_EQ(w.nRiffSize, w.nFileSize - 8) << i;
+        EXPECT_EQ(w.audio.size(), nTo - nFrom) << i;
+        EXPECT_TRUE(w.IsSourceAudioFrom(nFrom)) << i;
     }
-    EXPECT_EQ(ui.Count("step gross"), 3);
-    EXPECT_TRUE(ui.messages.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Overlaps, WaveSplit,
-                         ::testing::Values(SSplitCase{0, {{0, 588000}, {588000, 1176000}, {1176000, 1764000}}},
-                                           SSplitCase{1, {{0, 588000}, {411600, 1176000}, {999600, 1764000}}},
-                                           // never reaching before the first audio byte
-                                           SSplitCase{5, {{0, 588000}, {0, 1176000}, {294000, 1764000}}}));
+                         ::testing::Values(std::pair{0, std::vector<uint32_t>{0, 588000, 1176000}},
+                                           std::pair{1, std::vector<uint32_t>{0, 411600, 999600}},
+                                           std::pair{5, std::vector<uint32_t>{0, 0, 294000}}));
 
-// Joined, the fragments of a split without overlap are the source's audio
-// but for the remainder of the division, for any frame size.
-class WaveSplitJoin : public WaveFile, public ::testing::WithParamInterface<std::tuple<uint16_t, uint32_t, int32_t>> {};
+// Joined, the fragments of a split without overlap are the source's audio but
+// for the remainder of the division; odd audio is followed by a pad byte.
+using SJoin = std::tuple<uint16_t, uint32_t, int32_t>; // frame size, audio bytes, fragments
+class WaveSplitJoin : public WaveFile, public ::testing::WithParamInterface<SJoin> {};
 
 TEST_P(WaveSplitJoin, GivesBackTheSource)
 {
@@ -321,9 +264,8 @@ TEST_P(WaveSplitJoin, GivesBackTheSource)
     CWrittenWav joined;
     for (int i = 1; i <= n; ++i) {
         const CWrittenWav w = Part(i);
-        EXPECT_EQ(w.nDataSize, nData / static_cast<uint32_t>(n) / nAlign * nAlign);
-        EXPECT_EQ(w.BytesAfterData(), w.nDataSize % 2) << "a pad byte after odd audio";
-        EXPECT_EQ(w.nRiffSize, w.nFileSize - 8);
+        EXPECT_EQ(w.BytesAfterData(), w.nDataSize % 2) << i;
+        EXPECT_EQ(w.nRiffSize, w.nFileSize - 8) << i;
         joined.audio.insert(joined.audio.end(), w.audio.begin(), w.audio.end());
     }
     EXPECT_LT(nData - joined.audio.size(), uint64_t{nAlign} * static_cast<uint32_t>(n));
@@ -331,8 +273,8 @@ TEST_P(WaveSplitJoin, GivesBackTheSource)
 }
 
 INSTANTIATE_TEST_SUITE_P(FrameSizes, WaveSplitJoin,
-                         ::testing::Combine(::testing::Values<uint16_t>(1, 2, 3, 4, 6, 8),
-                                            ::testing::Values(1000003u, 30011u), ::testing::Values(2, 3, 7)));
+                         ::testing::Values(SJoin{1, 1000003, 7}, SJoin{3, 30011, 2},
+                                           SJoin{6, 1000003, 3}, SJoin{8, 30011, 7}));
 
 // Fragments of 3.33 s and an overlap of 2 s: the dialog asks, the user says
 // Yes and sets 1 s in Customize; the split uses what the dialog answers.
@@ -345,13 +287,8 @@ TEST_F(WaveFile, SplitTakesTheOverlapSetWhileTheDialogRuns)
         return 1u;
     };
     ASSERT_EQ(Shred(3, 2), 0);
-    EXPECT_EQ(ui.dialogMessages.size(), 1u);
     EXPECT_EQ(ui.validations.at(0).nOverlap, 1u);
-    EXPECT_EQ(Part(2).nDataSize, 764400u);
-    const CWaveShredArgs& args = ui.waveShredArgs.at(0);
-    EXPECT_EQ(args.strSourcePath, dir / "in.wav");
-    EXPECT_EQ(args.dataHeader.size, 1764000u);
-    EXPECT_EQ(args.nAudioBytes, 1764000u);
+    EXPECT_EQ(Part(2).nDataSize, 588000u + kSecond);
 }
 
 TEST_F(WaveFile, SplitsThatWriteNothingOrFailAndFragmentNames)
@@ -359,14 +296,11 @@ TEST_F(WaveFile, SplitsThatWriteNothingOrFailAndFragmentNames)
     Open();
     ui.shredAnswer = {}; // cancelled
     EXPECT_EQ(pFile->ShredEqually(), 0);
-    EXPECT_EQ(Shred(0), 0);
     EXPECT_EQ(Shred(65535), 0); // beyond the 16-bit fragment counter
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].strText, "The number of fragments cannot be more than 65534.");
+    EXPECT_EQ(ui.messages.at(0).strText, "The number of fragments cannot be more than 65534.");
 
     ASSERT_EQ(Shred(100), 0);
-    EXPECT_EQ(Part(100).nDataSize, 17640u);
     std::filesystem::remove_all(dir / "PART-3.wav");
     std::filesystem::create_directory(dir / "PART-3.wav");
     EXPECT_EQ(Shred(4), 103);
@@ -402,72 +336,42 @@ TEST_P(WaveFact, CountsThePiecesOwnSamples)
     }
 }
 
-const Bytes kFact12345{0x39, 0x30, 0, 0};
-const Bytes kPcmGuid{1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
-
-Bytes Extensible(uint16_t nValidBits, Bytes guid)
-{
-    Bytes extra{static_cast<unsigned char>(nValidBits), 0, 3, 0, 0, 0};
-    extra.insert(extra.end(), guid.begin(), guid.end());
-    return extra;
-}
-
-CWavLayout FactLayout(uint16_t nTag, uint16_t nAlign, uint32_t nRate, uint32_t nData, Bytes extra, Bytes fact = kFact12345)
+CWavLayout FactLayout(uint16_t nTag, uint16_t nAlign, uint32_t nRate, uint32_t nData, Bytes extra, Bytes fact = {0x39, 0x30, 0, 0})
 {
     return {.formatTag = nTag, .channels = 1, .avgBytesPerSec = nRate, .blockAlign = nAlign,
             .bExtraSizeField = !extra.empty(), .formatExtra = std::move(extra), .bFact = true,
             .factData = std::move(fact), .dataBytes = nData};
 }
 
+// WAVE_FORMAT_EXTENSIBLE's extra bytes: valid bits, channel mask, PCM's GUID.
+const Bytes kExtensiblePcm{24, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+
 INSTANTIATE_TEST_SUITE_P(
     Formats, WaveFact,
     ::testing::Values(
         // whole frames
         SFactCase{"Pcm", FactLayout(1, 4, 4000, 40000, {}), 5000, 6000},
-        SFactCase{"Float", FactLayout(3, 8, 8000, 80000, {}), 5000, 6000},
-        SFactCase{"ExtensiblePcm", FactLayout(0xFFFE, 6, 6000, 60000, Extensible(24, kPcmGuid)), 5000, 6000},
-        SFactCase{"ExtensibleFloat", FactLayout(0xFFFE, 8, 8000, 80000, [] { Bytes g = kPcmGuid; g[0] = 3; return Extensible(32, g); }()), 5000, 6000},
+        SFactCase{"ExtensiblePcm", FactLayout(0xFFFE, 6, 6000, 60000, kExtensiblePcm), 5000, 6000},
         // whole blocks of the samples per block the extra bytes give
         SFactCase{"MsAdpcm", FactLayout(2, 1024, 4096, 40960, {0xF4, 0x07, 0, 0}), 40720, 48864},
         SFactCase{"ImaAdpcm", FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}), 10100, 12120},
-        SFactCase{"Gsm610", FactLayout(0x31, 65, 1625, 16250, {0x40, 0x01}), 40000, 48000},
         // the source's count in proportion: other formats, or a block format
         // that does not say its samples per block
         SFactCase{"MpegInWave", FactLayout(0x55, 1, 16000, 160000, {0, 0}, {0xA8, 0xBA, 0x06, 0}), 220500, 264600},
         SFactCase{"ImaAdpcmWithoutExtra", FactLayout(0x11, 256, 1024, 10240, {}), 6172, 7407},
-        SFactCase{"ExtensibleOtherGuid", FactLayout(0xFFFE, 6, 6000, 60000, Extensible(24, Bytes(16, 7))), 6172, 7407},
         SFactCase{"LongerFactKeepsItsTail", FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}, {1, 2, 3, 4, 5, 6, 7, 8}), 10100, 12120},
         SFactCase{"ShorterThanACount", FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}, {0xAB, 0xCD}), 0, 0}),
     [](const auto& tp) { return std::string(tp.param.pName); });
 
-// A real IMA ADPCM file: every piece's fact count is what sox finds in its
-// blocks, not the source's 30 seconds.
-TEST_F(WaveFile, ImaAdpcmPiecesFromSoxCountTheirOwnSamples)
-{
-    if (!HaveProgram("sox"))
-        GTEST_SKIP() << "sox is not installed";
-    ASSERT_EQ(RunCommand({"sox", "-n", "-e", "ima-adpcm", dir / "in.wav", "synth", "30", "sine", "440"}).nExit, 0);
-    Open(ReadBytes(dir / "in.wav"));
-    ASSERT_EQ(Shred(3, 2), 0);
-    for (int i = 1; i <= 3; ++i) {
-        const std::string strPart = dir / ("PART-" + std::to_string(i) + ".wav");
-        const CWrittenWav w = ReadWrittenWav(strPart);
-        ASSERT_EQ(w.fact.size(), 4u);
-        EXPECT_EQ(RunCommand({"sox", "--i", "-s", strPart}).strOut, std::to_string(GetU32(w.fact, 0)) + "\n") << i;
-        EXPECT_NEAR(GetU32(w.fact, 0) / 48000.0, i == 1 ? 10.0 : 12.0, 0.02) << i;
-    }
-}
-
 // The header for nData bytes of audio: RIFF while the RIFF size field holds
-// the file's size, RF64 beyond. Only the header is written; the file is then
-// extended to its full length for sox to read.
+// the file's size, RF64 with the sample count in ds64 beyond. Only the header
+// is written; the file is then extended to its full length.
 struct SHeaderCase {
     const char* pName;
     CWavLayout wav;
     uint64_t nData;
-    bool bRf64;
-    uint64_t nSamples;
-    int64_t nFactField; // -1 without a fact chunk
+    int64_t nDs64Samples; // -1 for RIFF
+    Bytes fact;
 };
 
 class WaveHeader : public WaveFile, public ::testing::WithParamInterface<SHeaderCase> {};
@@ -480,40 +384,29 @@ TEST_P(WaveHeader, IsRf64OnlyWhenRiffCannotHoldIt)
     ASSERT_TRUE(out.Open(dir / "out.wav", CFile::EMode::Create));
     pFile->WriteHeader(out, c.nData);
     out.Close();
-    // Expected: RIFF, or RF64 and ds64 with the sample count, the source's
-    // format chunk, its fact chunk with the count, the data chunk's header.
-    const uint64_t nFile = (c.bRf64 ? 36 : 0) + pFile->GetDataStart() + c.nData + c.nData % 2;
-    CWavLayout wav = c.wav;
-    wav.dataBytes = 0;
-    wav.dataSizeField = static_cast<int64_t>(c.nData);
-    wav.riffSizeField = static_cast<int64_t>(nFile - 8);
-    wav.riffId = c.bRf64 ? "RF64" : "RIFF";
-    if (c.nFactField >= 0)
-        WriteU32LE(wav.factData.data(), static_cast<uint32_t>(c.nFactField));
-    Bytes expected = BuildWav(wav);
-    if (c.bRf64)
-        WriteU64LE(expected.data() + 36, c.nSamples);
-    EXPECT_EQ(ReadBytes(dir / "out.wav"), expected);
-
-    // sox reads through audio past 4 GiB, which takes it a minute.
-    std::filesystem::resize_file(dir / "out.wav", nFile);
-    if (HaveProgram("sox") && c.nData < 0x100000000) {
-        EXPECT_EQ(RunCommand({"sox", "--i", "-s", dir / "out.wav"}).strOut, std::to_string(c.nSamples) + "\n");
+    std::filesystem::resize_file(dir / "out.wav", std::filesystem::file_size(dir / "out.wav") + c.nData + c.nData % 2);
+    const CWrittenWav w = ReadWrittenWav(dir / "out.wav", false);
+    EXPECT_EQ(w.strRiffId, c.nDs64Samples < 0 ? "RIFF" : "RF64");
+    EXPECT_EQ(w.nRiffSize, w.nFileSize - 8);
+    EXPECT_EQ(w.nDataSize, c.nData);
+    EXPECT_EQ(w.nDs64Samples, c.nDs64Samples);
+    EXPECT_EQ(w.fact, c.fact);
+    if (HaveProgram("sox") && c.nData < 0x100000000) { // past 4 GiB it takes sox a minute
+        EXPECT_EQ(RunCommand({"sox", "--i", "-s", dir / "out.wav"}).strOut, std::to_string(c.nData) + "\n");
     }
 }
 
-constexpr uint64_t kGiB = uint64_t{1} << 30;
-constexpr uint64_t kSecond = 176400; // of the default layout
 constexpr CWavLayout kByteFrames{.channels = 1, .samplesPerSec = 8000, .avgBytesPerSec = 8000, .blockAlign = 1, .bitsPerSample = 8, .dataBytes = 8};
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, WaveHeader,
     ::testing::Values(
-        SHeaderCase{"RiffToItsLimit", kByteFrames, 0xFFFFFFFFu - 37, false, 0xFFFFFFFFu - 37, -1},
-        SHeaderCase{"PadBytePassesTheLimit", kByteFrames, 0xFFFFFFFFu - 36, true, 0xFFFFFFFFu - 36, -1},
-        SHeaderCase{"FiveGiB", CWavLayout{.dataBytes = 8}, 5 * kGiB, true, 5 * kGiB / 4, -1},
+        SHeaderCase{"RiffToItsLimit", kByteFrames, 0xFFFFFFFFu - 37, -1, {}},
+        SHeaderCase{"PadBytePassesTheLimit", kByteFrames, 0xFFFFFFFFu - 36, 0xFFFFFFFFu - 36, {}},
+        SHeaderCase{"FiveGiB", CWavLayout{.dataBytes = 8}, 5 * kGiB, 5 * kGiB / 4, {}},
         // a count past 32 bits leaves the fact field at its largest value
-        SHeaderCase{"FiveGiBImaAdpcm", [] { CWavLayout w = FactLayout(0x11, 256, 4055, 256, {0xF9, 0x01}); w.bitsPerSample = 4; return w; }(), 5 * kGiB, true, 5 * kGiB / 256 * 505, 0xFFFFFFFF}),
+        SHeaderCase{"FiveGiBImaAdpcm", [] { CWavLayout w = FactLayout(0x11, 256, 4055, 256, {0xF9, 0x01}); w.bitsPerSample = 4; return w; }(),
+                    5 * kGiB, 5 * kGiB / 256 * 505, {0xFF, 0xFF, 0xFF, 0xFF}}),
     [](const auto& tp) { return std::string(tp.param.pName); });
 
 namespace {
@@ -521,9 +414,11 @@ namespace {
 // Sources of several GiB as sparse files: the holes read as zeros and cost
 // neither disk space nor time; only the bytes a test writes are real.
 struct SparseWave : ::testing::Test {
-    CWaveProbe& Open(const CWavLayout& wav, uint64_t nAudio)
+    CWaveProbe& Open(const CWavLayout& wav, uint64_t nAudio, int64_t nTailAt = -1, const Bytes& tail = {})
     {
         nAudioStart = WriteSparseWav(dir / "in.wav", wav, nAudio);
+        if (nTailAt >= 0)
+            WriteBytesAt(dir / "in.wav", nAudioStart + static_cast<uint64_t>(nTailAt), tail);
         return Reopen();
     }
     CWaveProbe& Reopen()
@@ -548,9 +443,7 @@ struct SparseWave : ::testing::Test {
     std::unique_ptr<CWaveProbe> pFile;
 };
 
-const CWavLayout kStreamed{.dataSizeField = 0xFFFFFFFF, .riffSizeField = 0xFFFFFFFF};
-
-} // namespace
+const CWavLayout kStreamed{.dataSizeField = 0xFFFFFFFF};
 
 // Where a data chunk of 0xFFFFFFFF or 0 bytes ends, in files past 4 GiB.
 struct SSparseCase {
@@ -562,21 +455,16 @@ struct SSparseCase {
     uint64_t nDataBytes;
 };
 
-// An id with a size that runs past the end of the file: no chunk.
-const Bytes kNoChunk{'L', 'I', 'S', 'T', 0xF0, 0xFF, 0xFF, 0xFF};
-
 class SparseRead : public SparseWave, public ::testing::WithParamInterface<SSparseCase> {};
+
+} // namespace
 
 TEST_P(SparseRead, TakesTheAudioToTheEndOnlyWhenNothingFollows)
 {
     const SSparseCase& c = GetParam();
-    nAudioStart = WriteSparseWav(dir / "in.wav", c.wav, c.nAudio);
-    if (c.nTailAt >= 0)
-        WriteBytesAt(dir / "in.wav", nAudioStart + static_cast<uint64_t>(c.nTailAt), c.tail);
-    const CWaveProbe& f = Reopen();
+    const CWaveProbe& f = Open(c.wav, c.nAudio, c.nTailAt, c.tail);
     ASSERT_EQ(f.GetError(), 0);
     EXPECT_EQ(f.GetDataBytes(), c.nDataBytes);
-    EXPECT_DOUBLE_EQ(f.GetDuration(), static_cast<double>(c.nDataBytes) / kSecond);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -584,15 +472,15 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SSparseCase{"Streamed", kStreamed, 5 * kGiB, -1, {}, 5 * kGiB},
         SSparseCase{"Interrupted", CWavLayout{.dataSizeField = 0}, 5 * kGiB, -1, {}, 5 * kGiB},
-        SSparseCase{"InterruptedBeforeAnIdNotPrintable", CWavLayout{.dataSizeField = 0}, 5 * kGiB, 0, {'L', 'I', 1, 'T', 4, 0, 0, 0}, 5 * kGiB},
         // a chunk where 0xFFFFFFFF bytes end, padded or not: the size is real
         SSparseCase{"FullSizeThenAChunk", kStreamed, 0x100000000 + 12, 0x100000000, kListChunk, 0xFFFFFFFF},
         SSparseCase{"FullSizeThenAnUnpaddedChunk", kStreamed, 0xFFFFFFFF + 12, 0xFFFFFFFF, kListChunk, 0xFFFFFFFF},
-        SSparseCase{"StreamedPastBytesThatAreNoChunk", kStreamed, 5 * kGiB, 0x100000000, kNoChunk, 5 * kGiB},
+        // an id with a size that runs past the end of the file: no chunk
+        SSparseCase{"StreamedPastBytesThatAreNoChunk", kStreamed, 5 * kGiB, 0x100000000, {'L', 'I', 'S', 'T', 0xF0, 0xFF, 0xFF, 0xFF}, 5 * kGiB},
         SSparseCase{"Rf64ThenAChunk", CWavLayout{.dataSizeField = static_cast<int64_t>(5 * kGiB), .riffId = "RF64"}, 5 * kGiB + 12, static_cast<int64_t>(5 * kGiB), kListChunk, 5 * kGiB}),
     [](const auto& tp) { return std::string(tp.param.pName); });
 
-// The streamed 5 GiB file: information, the dialog's checks and estimate, and
+// The streamed 5 GiB file: its length, the dialog's checks and estimate, and
 // selections past 4 GiB, which read the right bytes.
 TEST_F(SparseWave, StreamedFilePast4GiBIsReadWhole)
 {
@@ -601,37 +489,21 @@ TEST_F(SparseWave, StreamedFilePast4GiBIsReadWhole)
     WriteAudioAt(dir / "in.wav", nAudioStart, 24348 * kSecond, kSecond);
     WriteAudioAt(dir / "in.wav", nAudioStart, nAudio - 200000, 200000);
     Reopen().ShowFileInformation();
-    EXPECT_EQ(ui.infoLines.at(1), "File size (As in Header) - 4294967303 bytes");
-    EXPECT_EQ(ui.infoLines.at(7), "Data bytes size - 5368709120 bytes");
     EXPECT_EQ(ui.infoLines.at(8), "Playing duration - 30434.86 seconds");
 
     ui.shredAnswer = {}; // cancelled: the dialog's values only
     ASSERT_EQ(pFile->ShredEqually(), 0);
     const CWaveShredArgs& args = ui.waveShredArgs.at(0);
-    EXPECT_EQ(args.dataHeader.size, 0xFFFFFFFFu);
     EXPECT_EQ(CheckWaveFragmentCount("30434", args).nResult, kCheckOk);
     EXPECT_EQ(CheckWaveFragmentCount("30435", args).nResult, kCheckTooShort);
-    EXPECT_EQ(EstimateWave(args, 2).nFragmentSize, nAudio / 2 + 44);
     EXPECT_EQ(EstimateWave(args, 1).nFragmentSize, nAudio + 80) << "one piece would be RF64";
 
     ASSERT_EQ(pFile->SaveSelection(dir / "past4.wav", 24348, 24349, 1), 0);
-    CWrittenWav w = ReadWrittenWav(dir / "past4.wav");
-    EXPECT_EQ(w.nDataSize, 176400u);
-    EXPECT_TRUE(w.IsSourceAudioFrom(24348 * kSecond));
+    EXPECT_TRUE(ReadWrittenWav(dir / "past4.wav").IsSourceAudioFrom(24348 * kSecond));
     ASSERT_EQ(pFile->SaveSelection(dir / "end.wav", 30434, 30436, 1), 0);
-    w = ReadWrittenWav(dir / "end.wav");
+    const CWrittenWav w = ReadWrittenWav(dir / "end.wav");
     EXPECT_EQ(w.nDataSize, nAudio - 30434 * kSecond);
     EXPECT_TRUE(w.IsSourceAudioFrom(30434 * kSecond)) << "to the last byte";
-}
-
-TEST_F(SparseWave, Rf64HeaderGivesTheSizesFromDs64)
-{
-    Open(CWavLayout{.dataSizeField = static_cast<int64_t>(5 * kGiB), .riffSizeField = static_cast<int64_t>(5 * kGiB + 72),
-                    .riffId = "RF64"},
-         5 * kGiB)
-        .ShowFileInformation();
-    EXPECT_EQ(ui.infoLines.at(1), "File size (As in Header) - 5368709200 bytes");
-    EXPECT_EQ(ui.infoLines.at(7), "Data bytes size - 5368709120 bytes");
 }
 
 // The one test that writes several GiB: the streamed 5 GiB file split in two,
@@ -649,20 +521,15 @@ TEST_F(SparseWave, StreamedFilePast4GiBSplitsWhole)
     WriteAudioAt(dir / "in.wav", nAudioStart, nAudio - 1000, 1000);
     ui.shredAnswer = {true, 2, dir / "part"};
     ASSERT_EQ(Reopen().ShredEqually(), 0);
-    for (int i = 1; i <= 2; ++i) {
+    for (uint64_t i = 1; i <= 2; ++i) {
         const std::string strPart = dir / ("PART-" + std::to_string(i) + ".wav");
         const CWrittenWav w = ReadWrittenWav(strPart, false);
         EXPECT_EQ(w.strRiffId, "RIFF");
         EXPECT_EQ(w.nRiffSize, w.nFileSize - 8);
         EXPECT_EQ(w.nDataSize, nAudio / 2);
         EXPECT_EQ(w.nDataStart, 44u);
-        CWrittenWav ends{.audio = ReadRange(strPart, 44, 1000)};
-        EXPECT_TRUE(ends.IsSourceAudioFrom((i - 1) * nAudio / 2)) << i;
-        ends.audio = ReadRange(strPart, w.nFileSize - 1000, 1000);
-        EXPECT_TRUE(ends.IsSourceAudioFrom(i * nAudio / 2 - 1000)) << "fragment " << i << " ends where it should";
-        if (HaveProgram("sox")) {
-            EXPECT_EQ(RunCommand({"sox", "--i", "-s", strPart}).strOut, std::to_string(nAudio / 8) + "\n");
-        }
+        EXPECT_TRUE(CWrittenWav{.audio = ReadRange(strPart, 44, 1000)}.IsSourceAudioFrom((i - 1) * nAudio / 2)) << i;
+        EXPECT_TRUE(CWrittenWav{.audio = ReadRange(strPart, w.nFileSize - 1000, 1000)}.IsSourceAudioFrom(i * nAudio / 2 - 1000)) << i;
         std::filesystem::remove(strPart);
     }
 }

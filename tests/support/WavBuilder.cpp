@@ -18,22 +18,10 @@ void PutU32(Bytes& out, uint32_t v)
     WriteU32LE(out.data() + out.size() - 4, v);
 }
 
-void PutU64(Bytes& out, uint64_t v)
-{
-    out.resize(out.size() + 8);
-    WriteU64LE(out.data() + out.size() - 8, v);
-}
-
 uint32_t GetU32(const Bytes& in, size_t at)
 {
     (void)in.at(at + 3);
     return ReadU32LE(in.data() + at);
-}
-
-uint64_t GetU64(const Bytes& in, size_t at)
-{
-    (void)in.at(at + 7);
-    return ReadU64LE(in.data() + at);
 }
 
 void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool bPad)
@@ -44,16 +32,6 @@ void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool b
     if (bPad && data.size() % 2 == 1)
         out.push_back(0);
 }
-
-namespace {
-
-void PutAt(Bytes& out, size_t at, uint64_t v, int nBytes)
-{
-    for (int i = 0; i < nBytes; ++i)
-        out.at(at + static_cast<size_t>(i)) = static_cast<unsigned char>(v >> (8 * i));
-}
-
-} // namespace
 
 Bytes BuildWav(const CWavLayout& wav)
 {
@@ -82,12 +60,11 @@ Bytes BuildWav(const CWavLayout& wav)
     PutU32(out, bRf64 ? 0xFFFFFFFF : static_cast<uint32_t>(nDataSize));
     for (uint64_t k = 0; k < wav.dataBytes; ++k)
         out.push_back(AudioByte(k));
-    const uint64_t nRiff = wav.riffSizeField >= 0 ? static_cast<uint64_t>(wav.riffSizeField) : out.size() - 8;
-    PutAt(out, 4, bRf64 ? 0xFFFFFFFF : nRiff, 4);
+    WriteU32LE(out.data() + 4, bRf64 ? 0xFFFFFFFF : static_cast<uint32_t>(out.size() - 8));
     if (bRf64) {
-        PutAt(out, 20, nRiff, 8);
-        PutAt(out, 28, nDataSize, 8);
-        PutAt(out, 36, wav.blockAlign ? nDataSize / wav.blockAlign : 0, 8);
+        WriteU64LE(out.data() + 20, out.size() - 8);
+        WriteU64LE(out.data() + 28, nDataSize);
+        WriteU64LE(out.data() + 36, wav.blockAlign ? nDataSize / wav.blockAlign : 0);
     }
     return out;
 }
@@ -147,11 +124,10 @@ CWrittenWav ReadWrittenWav(const std::string& strPath, bool bAudio)
         const std::string strId(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + 4));
         const uint32_t nSize = GetU32(bytes, at + 4);
         if (strId == "ds64") {
-            w.nRiffSize = GetU64(bytes, at + 8);
-            nDs64Data = GetU64(bytes, at + 16);
-            w.nDs64Samples = static_cast<int64_t>(GetU64(bytes, at + 24));
-        } else if (strId == "fmt ") {
-            w.nFormatSize = nSize;
+            (void)bytes.at(at + 31);
+            w.nRiffSize = ReadU64LE(bytes.data() + at + 8);
+            nDs64Data = ReadU64LE(bytes.data() + at + 16);
+            w.nDs64Samples = static_cast<int64_t>(ReadU64LE(bytes.data() + at + 24));
         } else if (strId == "fact" && at + 8 + nSize <= bytes.size()) {
             w.fact.assign(bytes.begin() + static_cast<long>(at + 8), bytes.begin() + static_cast<long>(at + 8 + nSize));
         } else if (strId == "data") {

@@ -20,8 +20,7 @@ struct CWavLayout {
     std::vector<std::pair<std::string, Bytes>> chunksBeforeData;
     uint32_t dataBytes = 1764000;
     int64_t dataSizeField = -1; // written instead of dataBytes when not -1 (in ds64 for RF64)
-    int64_t riffSizeField = -1; // written instead of the file's size - 8 when not -1 (in ds64 for RF64)
-    std::string riffId = "RIFF"; // "RF64", "BW64": a ds64 chunk first, both size fields 0xFFFFFFFF
+    std::string riffId = "RIFF"; // "RF64": a ds64 chunk first, both size fields 0xFFFFFFFF
 };
 
 // Audio byte k of every built file: any cut shows where it came from.
@@ -37,16 +36,13 @@ Bytes ReadRange(const std::string& strPath, uint64_t nOffset, uint64_t nCount);
 // Appends id, size, contents and, unless bPad is false, a pad byte after an odd size.
 void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool bPad = true);
 void PutU32(Bytes& out, uint32_t v);
-void PutU64(Bytes& out, uint64_t v);
 uint32_t GetU32(const Bytes& in, size_t at);
-uint64_t GetU64(const Bytes& in, size_t at);
 
 // A written file read back by walking its chunks. Sizes are the header's, or
 // ds64's where an RF64 header's field says 0xFFFFFFFF.
 struct CWrittenWav {
     std::string strRiffId;
     uint64_t nRiffSize = 0, nDataSize = 0;
-    uint32_t nFormatSize = 0;
     Bytes fact; // the fact chunk's contents
     int64_t nDs64Samples = -1; // -1 without a ds64 chunk
     uint64_t nDataStart = 0, nFileSize = 0;
