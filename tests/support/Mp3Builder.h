@@ -63,22 +63,20 @@ inline Bytes Stream(const CFrameLayout& f, size_t nFrameLength, size_t nFrames)
     return out;
 }
 
-// An ID3v2 tag of nContents bytes of 0xFF (sync-like, as in cover pictures),
-// with a footer when bFooter. Its size is syncsafe: 7 bits a byte.
-inline Bytes Id3v2Tag(uint32_t nContents, unsigned char nMajor = 3, bool bFooter = false)
+// An ID3v2 tag of nContents bytes of 0xFF (sync-like, as in cover pictures); its size is syncsafe: 7 bits a byte.
+inline Bytes Id3v2Tag(uint32_t nContents)
 {
-    const Bytes rest = Bytes{nMajor, 0, static_cast<unsigned char>(bFooter ? 0x10 : 0)} +
-                       BigEndian((nContents & 0x7F) | (nContents & 0x3F80) << 1 | (nContents & 0x1FC000) << 2);
-    return Bytes{'I', 'D', '3'} + rest + Bytes(nContents, 0xFF) + (bFooter ? Bytes{'3', 'D', 'I'} + rest : Bytes{});
+    return Bytes{'I', 'D', '3', 3, 0, 0} +
+           BigEndian((nContents & 0x7F) | (nContents & 0x3F80) << 1 | (nContents & 0x1FC000) << 2) +
+           Bytes(nContents, 0xFF);
 }
 
-// A 128-byte ID3v1 tag: the fields from the title on (30 bytes each, the year
-// 4), then the genre byte.
-inline Bytes Id3v1Tag(const std::string& strFields, unsigned char genre = 0)
+// A 128-byte ID3v1 tag: the fields from the title on (30 bytes each, the year 4), no genre.
+inline Bytes Id3v1Tag(const std::string& strFields)
 {
     Bytes out = Bytes{'T', 'A', 'G'} + Bytes(strFields.begin(), strFields.end());
-    out.resize(127, 0);
-    return out + Bytes{genre};
+    out.resize(128, 0);
+    return out;
 }
 
 // A frame of nLength bytes with an information tag at nAt: "Xing" or "Info"
