@@ -20,8 +20,7 @@ EMsgAnswer CCliUi::MessageBox(CWnd*, const std::string& strText, const std::stri
 
 std::unique_ptr<IShredProgress> CCliUi::CreateProgress(CWnd*)
 {
-    m_nFilesCompleted = 0;
-    return std::make_unique<CTerminalProgress>(m_bShowProgress ? m_pErr : nullptr, m_nFilesCompleted);
+    return std::make_unique<CTerminalProgress>(m_bShowProgress ? m_pErr : nullptr);
 }
 
 template <typename Args>

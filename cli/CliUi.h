@@ -46,6 +46,5 @@ private:
     bool m_bShowProgress;
     SShredOptions m_shred;
     bool m_bInputError = false;
-    unsigned m_nFilesCompleted = 0;
     uint32_t m_nOverlap = 0;
 };
