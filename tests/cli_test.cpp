@@ -10,7 +10,9 @@
 
 namespace {
 
-CCommandResult Cut(std::vector<std::string> args)
+using Args = std::vector<std::string>;
+
+CCommandResult Cut(Args args)
 {
     args.insert(args.begin(), TOLVANE_CUT);
     return RunCommand(args);
@@ -37,32 +39,27 @@ TEST_F(Cli, InfoPrintsTheNineLines)
 
 TEST_F(Cli, BadInputGetsItsMessageAndWritesNothing)
 {
-    std::filesystem::create_directory(dir / "folder.wav");
-    const std::vector<std::pair<Bytes, std::string>> inputs{
-        {{}, "Audio file does not have any data !!! ( Zero length )"},
-        {Bytes(3000, 0xA5), "AIFF Wave header not found. This WAV file is corrupted."},
-        {Bytes(source.begin(), source.begin() + 38), "Data Chunk not found. This wav file is corrupted."}};
-    for (const auto& [bytes, strMessage] : inputs) {
-        WriteBytes(dir / "bad.wav", bytes);
-        for (const auto& args : std::vector<std::vector<std::string>>{
-                 {"info", dir / "bad.wav"}, {"save", dir / "bad.wav", "--from", "0", "--to", "1", "-o", dir / "o.wav"},
-                 {"shred", dir / "bad.wav", "-n", "2"}}) {
-            const CCommandResult r = Cut(args);
-            EXPECT_EQ(r.nExit, 1);
-            EXPECT_EQ(r.strErr, strMessage + "\n");
-        }
+    WriteBytes(dir / "bad.wav", Bytes(3000, 0xA5));
+    for (const Args& args : std::vector<Args>{{"info", dir / "bad.wav"},
+                                              {"save", dir / "bad.wav", "--from", "0", "--to", "1", "-o", dir / "o.wav"},
+                                              {"shred", dir / "bad.wav", "-n", "2"}}) {
+        const CCommandResult r = Cut(args);
+        EXPECT_EQ(r.nExit, 1);
+        EXPECT_EQ(r.strErr, "AIFF Wave header not found. This WAV file is corrupted.\n");
     }
-    for (const std::string& strPath : {dir / "missing.wav", dir / "folder.wav"})
-        EXPECT_EQ(Cut({"info", strPath}).strErr, "Cannot open audio file.\n");
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.wav", "folder.wav", "song.wav"}));
+    EXPECT_EQ(Cut({"info", dir / "missing.wav"}).strErr, "Cannot open audio file.\n");
+    for (const auto& [strCount, strMessage] : std::vector<std::pair<std::string, std::string>>{
+             {"1", "Please enter fragment value greater than 1."},
+             {"11", "The number of fragments is too large so that it will not play even for 1 second."}})
+        EXPECT_EQ(Cut({"shred", src, "-n", strCount}).strErr, strMessage + "\n");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"bad.wav", "song.wav"}));
 }
 
 TEST(CliUsage, ErrorsExitTwoAndHelpPrintsTheUsage)
 {
-    for (const auto& args : std::vector<std::vector<std::string>>{{}, {"save", "a.wav", "--from", "1"}, {"shred", "a.wav"}})
+    for (const Args& args : std::vector<Args>{{}, {"save", "a.wav", "--from", "1"}, {"shred", "a.wav"}})
         EXPECT_EQ(Cut(args).nExit, 2);
     EXPECT_EQ(Cut({"--help"}).strOut.rfind("Usage:", 0), 0u);
-    EXPECT_EQ(Cut({"info", "notes.txt"}).nExit, 1);
 }
 
 TEST_F(Cli, SaveWritesTheSelectionOrSaysWhyNot)
@@ -74,7 +71,6 @@ TEST_F(Cli, SaveWritesTheSelectionOrSaysWhyNot)
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.strErr, "Cannot create destination file.\n");
     r = Cut({"save", src, "--from", "0", "--to", "10", "-o", "/dev/full"});
-    EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.strErr, "tolvane-cut: /dev/full: No space left on device\n");
 }
 
@@ -87,25 +83,12 @@ TEST_F(Cli, ShredPrintsTheEstimateAndThePathsWritten)
                                    "Fragments' size - 588044 bytes", "Fragments' playtime - 3.33 Second(s)",
                                    "Overlaping time - 2 Second(s)", dir / "TAKE-1.wav", dir / "TAKE-2.wav",
                                    dir / "TAKE-3.wav"}));
-    // The overlap is more than half a fragment: warned, answered No, kept.
-    EXPECT_EQ(Lines(r.strErr),
-              (std::vector<std::string>{"Overlap time is 2 Second(s), which is high for the fragments of playtime 3 "
-                                        "Second(s). Set the overlap time about 1 Second(s). Do you wish to change "
-                                        "the overlap time?",
-                                        "The fragments may not adhere to the estimate that will be shown."}));
+    // More than half a fragment: warned, answered No, kept.
+    EXPECT_NE(r.strErr.find("Set the overlap time about 1 Second(s)."), std::string::npos) << r.strErr;
     EXPECT_EQ(ReadWrittenWav(dir / "TAKE-2.wav").nDataSize, 588000u + 352800);
 }
 
-TEST_F(Cli, ShredInputErrorsWriteNothing)
-{
-    for (const auto& [strCount, strMessage] : std::vector<std::pair<std::string, std::string>>{
-             {"1", "Please enter fragment value greater than 1."},
-             {"11", "The number of fragments is too large so that it will not play even for 1 second."}})
-        EXPECT_EQ(Cut({"shred", src, "-n", strCount}).strErr, strMessage + "\n");
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"song.wav"});
-}
-
-TEST_F(Cli, ShredFailuresKeepWhatWasWritten)
+TEST_F(Cli, FailuresKeepWhatWasWrittenAndLeaveNoPartialFile)
 {
     std::filesystem::create_directory(dir / "SONG-2.wav");
     CCommandResult r = Cut({"shred", src, "-n", "3"});
@@ -118,54 +101,40 @@ TEST_F(Cli, ShredFailuresKeepWhatWasWritten)
     r = Cut({"shred", src, "-n", "3", "--base", dir / "disk/take"});
     EXPECT_EQ(r.nExit, 1);
     EXPECT_EQ(r.strErr, "tolvane-cut: " + (dir / "disk/TAKE-2.wav") + ": No space left on device\n");
-    EXPECT_EQ(Lines(r.strOut).back(), dir / "disk/TAKE-1.wav");
     EXPECT_TRUE(ReadWrittenWav(dir / "disk/TAKE-1.wav").IsSourceAudioFrom(0));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "disk"), {}), 1) << "the one that did not fit is gone";
 }
 
-// Numbers read with a point and fragment names come out the same whatever the
-// user's locale (a German one here, made for the test when the system lacks it).
+// Numbers and fragment names come out the same under a German locale.
 TEST_F(Cli, NumbersAndNamesDoNotFollowTheLocale)
 {
-    const std::string strLocales = dir / "locales";
+    const std::string strLocales = dir / "locales", strSource = dir / "\xc3\xa9t\xc3\xa9.wav"; // été.wav
     std::filesystem::create_directory(strLocales);
     if (RunCommand({"localedef", "-i", "de_DE", "-f", "UTF-8", strLocales + "/de_DE.UTF-8"}).nExit != 0)
         GTEST_SKIP() << "cannot make the de_DE.UTF-8 locale here";
-    const std::string strSource = dir / "\xc3\xa9t\xc3\xa9.wav"; // été.wav
     std::filesystem::copy_file(src, strSource);
-    std::vector<std::string> outputs;
     for (const std::string strLocale : {"C", "de_DE.UTF-8"}) {
-        const std::string strOut = dir / strLocale;
-        std::filesystem::create_directory(strOut);
-        const std::vector<std::string> env{"env", "LOCPATH=" + strLocales, "LC_ALL=" + strLocale, TOLVANE_CUT};
-        std::string strAll;
-        for (const auto& args : std::vector<std::vector<std::string>>{
-                 {"info", strSource},
-                 {"save", strSource, "--from", "1", "--to", "4", "-o", strOut + "/sel.wav"},
-                 {"shred", strSource, "-n", "3", "--base", strOut + "/\xc3\xa9t\xc3\xa9"}}) {
-            const CCommandResult r = RunCommand(env + args);
-            EXPECT_EQ(r.nExit, 0) << r.strErr;
-            strAll += r.strOut;
-        }
-        outputs.push_back(std::regex_replace(strAll, std::regex("/" + strLocale + "/"), "/OUT/"));
+        const Args env{"env", "LOCPATH=" + strLocales, "LC_ALL=" + strLocale, TOLVANE_CUT};
+        EXPECT_EQ(Lines(RunCommand(env + Args{"info", strSource}).strOut).at(8), "Playing duration - 10.00 seconds");
+        const auto lines = Lines(RunCommand(env + Args{"shred", strSource, "-n", "3", "--overlap", "1"}).strOut);
+        ASSERT_EQ(lines.size(), 8u) << strLocale;
+        EXPECT_EQ(lines[3], "Fragments' playtime - 3.33 Second(s)");
+        EXPECT_EQ(lines[7], dir / "\xc3\x89T\xc3\x89-3.wav");
+        for (size_t i = 5; i < 8; ++i)
+            std::filesystem::remove(lines[i]);
     }
-    EXPECT_NE(outputs[0].find("Playing duration - 10.00 seconds"), std::string::npos);
-    EXPECT_NE(outputs[0].find("Fragments' playtime - 3.33 Second(s)"), std::string::npos);
-    EXPECT_NE(outputs[0].find("/OUT/\xc3\x89T\xc3\x89-3.wav"), std::string::npos) << outputs[0];
-    EXPECT_EQ(outputs[0], outputs[1]);
 }
 
 TEST_F(Cli, Mp3FilesToo)
 {
     const std::string mp3 = dir / "live.mp3";
     WriteBytes(mp3, Stream({}, 417, 200) + Id3v1Tag(std::string("Song\0", 5) + std::string(25, '\0') + "Band"));
-    CCommandResult r = Cut({"info", mp3});
-    const auto lines = Lines(r.strOut);
-    ASSERT_EQ(lines.size(), 16u) << r.strErr;
+    const auto lines = Lines(Cut({"info", mp3}).strOut);
+    ASSERT_EQ(lines.size(), 16u);
     EXPECT_EQ(lines[3], "Bitrate - 128 Kbits/sec");
     EXPECT_EQ(lines[9], "Play Duration - 5.22 Sec(s)");
     EXPECT_EQ(lines[11], "Artist : Band");
-    r = Cut({"save", mp3, "--from", "1", "--to", "3", "-o", dir / "cut.mp3"});
-    EXPECT_EQ(r.strOut, "This selection will last for 2.00 seconds\n");
+    EXPECT_EQ(Cut({"save", mp3, "--from", "1", "--to", "3", "-o", dir / "cut.mp3"}).strOut,
+              "This selection will last for 2.00 seconds\n");
     EXPECT_EQ(Lines(Cut({"shred", mp3, "-n", "2"}).strOut).back(), dir / "LIVE-2.mp3");
 }
