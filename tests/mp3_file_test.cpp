@@ -25,7 +25,7 @@ struct SFolder {
     CFakeUi ui;
 };
 
-// The bytes written to a file in a folder of its own, then opened; Position(): where the reader left the source.
+// The bytes written to a file in a folder of its own, then opened.
 struct COpened : SFolder, CMp3File {
     explicit COpened(const Bytes& bytes, const char* name = "a.mp3")
         : CMp3File((WriteBytes(dir / name, bytes), dir / name), nullptr, ui)
@@ -102,8 +102,7 @@ TEST_P(Mp3SaveSelection, CopiesFromAFrameAndAppendsTheTag)
     EXPECT_EQ(f.ui.messages.at(0).strCaption, "Fragment Saved");
 }
 
-// Steps 2 to 5 of 3 s at 128 kbit/s are 96000 bytes on and 144000 long, from
-// the frame at 96327. At kVbr's average rate 1 s is 11962.89 bytes.
+// Steps 2 to 5 of 3 s at 128 kbit/s: 96000 bytes on, from the frame at 96327.
 INSTANTIATE_TEST_SUITE_P(
     Cases, Mp3SaveSelection,
     testing::Values(
@@ -138,7 +137,6 @@ TEST_P(Mp3Shred, FragmentsStartOnFramesAndLeadInsEndAtTheirStart)
     for (size_t i = 0; i < c.pieces.size(); ++i) {
         const std::string strPath = f.dir / ("LIVE-" + std::to_string(i + 1) + ".mp3");
         const auto [nFrom, nTo] = c.pieces[i];
-        // A fragment that found no frame to start on gets no file.
         ASSERT_EQ(std::filesystem::exists(strPath), nFrom != nTo) << i;
         if (nFrom != nTo)
             EXPECT_EQ(ReadBytes(strPath), Slice(c.source, nFrom, nTo) + kTag) << i;
@@ -147,12 +145,8 @@ TEST_P(Mp3Shred, FragmentsStartOnFramesAndLeadInsEndAtTheirStart)
     }
 }
 
-// 1,600,000 bytes in 4 of 400000, each after the first from the first frame at or after the previous
-// end, each ending at its own cut point (the fourth at the end of the audio), so the shifts of the
-// starts never add up. A lead-in of 2 s runs from the first frame at or after P - 32000 to P: 76 frames, 31692 bytes;
-// one of 30 s reaches back past the audio start from fragment 2. A fragment whose search meets
-// only a gap longer than its reach stays empty. Of frames of 1728 bytes, 57600-byte fragments and 1 s
-// lead-ins (27 frames) each start 1152 and 1344 bytes before a frame.
+// Each fragment starts on the first frame at or after its cut point and ends at the next one; a 2 s
+// lead-in is 76 frames, 31692 bytes; one of 30 s reaches back past the audio start.
 INSTANTIATE_TEST_SUITE_P(
     Cases, Mp3Shred,
     testing::Values(
