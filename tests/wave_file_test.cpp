@@ -14,7 +14,7 @@
 
 namespace {
 
-class CWaveProbe : public CWaveFile { // opens the block copy to tests
+class CWaveProbe : public CWaveFile {
 public:
     using CWaveFile::CWaveFile;
     using CAudioFile::CopyData;
@@ -52,12 +52,10 @@ Bytes Then(Bytes b, const Bytes& tail)
     return b;
 }
 
-// The 4000-byte file with bytes patched at `at`, cut to nKeep bytes.
-Bytes Patched(size_t at, std::vector<unsigned char> with, size_t nKeep = SIZE_MAX)
+Bytes Patched(size_t at, std::vector<unsigned char> with)
 {
     Bytes b = BuildWav(CWavLayout{.dataBytes = 4000});
     std::copy(with.begin(), with.end(), b.begin() + static_cast<long>(at));
-    b.resize(std::min(b.size(), nKeep));
     return b;
 }
 
@@ -82,8 +80,6 @@ TEST_F(WaveFile, CanonicalFileAndItsInformationLines)
     EXPECT_EQ(CWaveFile(dir / "missing.wav", nullptr, ui).GetError(), 102);
 }
 
-// Opening: where the audio starts and how many bytes it has, or the status
-// reported with its message.
 struct SOpenCase {
     const char* pName;
     Bytes bytes;
@@ -112,21 +108,16 @@ TEST_P(WaveOpen, FindsTheAudioOrReportsWhyNot)
 INSTANTIATE_TEST_SUITE_P(
     Layouts, WaveOpen,
     ::testing::Values(
-        // "data" inside a LIST chunk's text is no chunk
         SOpenCase{"DataTagInsideList", BuildWav({.chunksBeforeData = {{"LIST", {'I', 'N', 'F', 'O', 'd', 'a', 't', 'a', 9, 9, 9, 9, 'x'}}}, .dataBytes = 4000}), 0, 66, 4000},
         SOpenCase{"DataPastTheFirst1000Bytes", BuildWav({.chunksBeforeData = {{"bext", Bytes(602)}, {"JUNK", Bytes(1000)}}, .dataBytes = 4000}), 0, 1662, 4000},
         SOpenCase{"OddChunkPadded", BuildWav({.chunksBeforeData = {{"note", {'a', 'b', 'c'}}}, .dataBytes = 4000}), 0, 56, 4000},
         SOpenCase{"OddChunkWithoutPad", [] { Bytes b = BuildWav({.chunksBeforeData = {{"note", {'a', 'b', 'c'}}}, .dataBytes = 4000}); b.erase(b.begin() + 47); return b; }(), 0, 55, 4000},
-        // a cut-short recording or a streaming writer's 0xFFFFFFFF: what is there
         SOpenCase{"DataSizeBeyondTheFile", BuildWav({.dataBytes = 176400, .dataSizeField = 2000000}), 0, 44, 176400},
         SOpenCase{"DataSizeStreaming", BuildWav({.dataBytes = 17, .dataSizeField = 0xFFFFFFFF}), 0, 44, 17},
-        // an interrupted recorder's 0: the audio after it, unless a chunk follows
         SOpenCase{"DataSizeZero", BuildWav({.dataBytes = 4000, .dataSizeField = 0}), 0, 44, 4000},
         SOpenCase{"DataSizeZeroThenAChunk", Then(BuildWav({.dataBytes = 0}), kListChunk), 0, 44, 0},
-        // RF64: sizes from ds64; without ds64, a streamed RIFF file's
         SOpenCase{"Rf64", Then(BuildWav({.dataBytes = 4000, .dataSizeField = 3000, .riffId = "RF64"}), kListChunk), 0, 80, 3000},
         SOpenCase{"Rf64WithoutDs64", [] { Bytes b = BuildWav({.dataBytes = 4000, .dataSizeField = 3000, .riffId = "RF64"}); std::copy_n("JUNK", 4, b.begin() + 12); return b; }(), 0, 80, 4000},
-        // refused, with the status that says why
         SOpenCase{"Empty", {}, 108},
         SOpenCase{"OneByte", {'R'}, 104},
         SOpenCase{"NoFormatChunk", Patched(12, {'f', 'm', 'x'}), 105},
@@ -139,22 +130,14 @@ TEST_F(WaveFile, NonPcmExtraBytesAndFactAreCarriedOnlyWhenTheirChunkHoldsThem)
 {
     CWavLayout wav{.formatTag = 2, .bExtraSizeField = true, .formatExtra = {0xAB, 0xCD}, .bFact = true, .factData = {9, 8, 7, 6}};
     ASSERT_EQ(Open(wav).SaveSelection(dir / "out.wav", 0, 1, 1), 0);
-    const Bytes out = ReadBytes(dir / "out.wav");
-    EXPECT_EQ(GetU32(out, 16), 20u);
-    EXPECT_EQ(Bytes(out.begin() + 36, out.begin() + 44), (Bytes{2, 0, 0xAB, 0xCD, 'f', 'a', 'c', 't'}));
-    EXPECT_EQ(ReadWrittenWav(dir / "out.wav").nDataSize, kSecond);
-
-    // A 16-byte non-PCM format chunk has no extraSize: the bytes after it are
-    // the next chunk's, never extra format bytes.
-    wav.bExtraSizeField = false;
+    EXPECT_EQ(ReadRange(dir / "out.wav", 12, 32), Bytes(source.begin() + 12, source.begin() + 44));
+    wav.bExtraSizeField = false; // 16 bytes: what follows is the next chunk
     EXPECT_EQ(Open(wav).GetFormatExtra(), nullptr);
-    // A fact chunk whose contents run past the end is absent.
     EXPECT_EQ(Open(Then(BuildWav({.dataBytes = 0}), {'f', 'a', 'c', 't', 0xF0, 0xFF, 0xFF, 0x7F, 1, 2})).GetFactData(), nullptr);
 }
 
-// The block copy: the remainder of count / 10000 first, then whole blocks, the
-// file bar stepped once per whole block before it is written, and once more
-// before the read that finds the source ended.
+// The remainder of count / 10000 first, then whole blocks, each stepped
+// before it is written, and a step before the read that finds the end.
 struct SCopyCase {
     uint32_t nAvailable, nCount, nReturned, nSteps;
 };
@@ -174,7 +157,7 @@ TEST_P(WaveCopy, CopiesRemainderFirstThenWholeBlocks)
     out.Close();
     const uint64_t nWritten = std::min(c.nAvailable, c.nCount);
     ASSERT_EQ(atSteps.size(), c.nSteps);
-    for (size_t k = 0; k < atSteps.size(); ++k) // stepped before the block is written
+    for (size_t k = 0; k < atSteps.size(); ++k)
         EXPECT_LE(atSteps[k], std::min<uint64_t>(c.nCount % 10000 + k * 10000, nWritten));
     const CWrittenWav w{.audio = ReadBytes(dir / "out.raw")};
     EXPECT_EQ(w.audio.size(), nWritten);
@@ -182,12 +165,10 @@ TEST_P(WaveCopy, CopiesRemainderFirstThenWholeBlocks)
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, WaveCopy,
-                         ::testing::Values(SCopyCase{30000, 25000, 25000, 2}, SCopyCase{30000, 9999, 9999, 0},
-                                           SCopyCase{30000, 0, 0, 0}, SCopyCase{20000, 25000, 0, 3},
-                                           SCopyCase{3000, 25000, 0, 1}));
+                         ::testing::Values(SCopyCase{30000, 25000, 25000, 2}, SCopyCase{30000, 0, 0, 0},
+                                           SCopyCase{20000, 25000, 0, 3}, SCopyCase{3000, 25000, 0, 1}));
 
-// Selections, of the 10-second file unless a layout is given: the source's
-// format chunk, whatever header the source had, then the selected frames.
+// The source's format chunk, whatever header it had, then the selected frames.
 struct SSelection {
     int32_t nStart, nEnd, nSecsPerStep;
     uint32_t nDataBytes;
@@ -215,20 +196,14 @@ TEST_P(WaveSelection, WritesTheSelectedFrames)
 INSTANTIATE_TEST_SUITE_P(
     Selections, WaveSelection,
     ::testing::Values(SSelection{2, 5, 1, 529200, 352800, "3.00"},
-                      SSelection{8, 10, 1, 352800, 1411200, "2.00"}, // to the very last byte of the audio
-                      SSelection{5, 2, 1, 529200, 352800, "3.00"},   // reversed: put in order
-                      SSelection{1, 5, 3, 1234800, 529200, "7.00"},  // past the end: what is there
-                      SSelection{10, 12, 1, 0, 1764000, "0.00"},     // at the end: a file without audio
-                      // positions far beyond 32 bits of bytes neither wrap nor overflow
-                      SSelection{0, 2147483647, 300, 1764000, 0, "10.00"},
-                      // whole frames: 200006 bytes rounded down, from 100003 rounded up
+                      SSelection{5, 2, 1, 529200, 352800, "3.00"},   // reversed
+                      SSelection{1, 5, 3, 1234800, 529200, "7.00"},  // past the end
+                      SSelection{10, 12, 1, 0, 1764000, "0.00"},
+                      SSelection{0, 2147483647, 300, 1764000, 0, "10.00"}, // no 32-bit wrap
                       SSelection{1, 3, 1, 200004, 100008, "2.00", {.channels = 3, .avgBytesPerSec = 100003, .blockAlign = 6, .dataBytes = 600000}},
-                      // an RF64 source gives plain RIFF pieces
                       SSelection{2, 5, 1, 529200, 352800, "3.00", {.riffId = "RF64"}}));
 
-// Fragments of the 10-second file split in 3: audio bytes [from, to) of each;
-// every fragment after the first repeats the overlap, never reaching before
-// the first audio byte.
+// Split in 3: where each fragment's audio starts; it ends at i * 588000.
 class WaveSplit : public WaveFile, public ::testing::WithParamInterface<std::pair<int32_t, std::vector<uint32_t>>> {};
 
 TEST_P(WaveSplit, EveryFragmentAfterTheFirstRepeatsTheOverlap)
@@ -250,8 +225,7 @@ INSTANTIATE_TEST_SUITE_P(Overlaps, WaveSplit,
                                            std::pair{1, std::vector<uint32_t>{0, 411600, 999600}},
                                            std::pair{5, std::vector<uint32_t>{0, 0, 294000}}));
 
-// Joined, the fragments of a split without overlap are the source's audio but
-// for the remainder of the division; odd audio is followed by a pad byte.
+// Joined, the fragments are the source's audio but the remainder; odd audio is padded.
 using SJoin = std::tuple<uint16_t, uint32_t, int32_t>; // frame size, audio bytes, fragments
 class WaveSplitJoin : public WaveFile, public ::testing::WithParamInterface<SJoin> {};
 
@@ -273,17 +247,15 @@ TEST_P(WaveSplitJoin, GivesBackTheSource)
 }
 
 INSTANTIATE_TEST_SUITE_P(FrameSizes, WaveSplitJoin,
-                         ::testing::Values(SJoin{1, 1000003, 7}, SJoin{3, 30011, 2},
-                                           SJoin{6, 1000003, 3}, SJoin{8, 30011, 7}));
+                         ::testing::Values(SJoin{1, 1000003, 7}, SJoin{6, 30011, 4}));
 
-// Fragments of 3.33 s and an overlap of 2 s: the dialog asks, the user says
-// Yes and sets 1 s in Customize; the split uses what the dialog answers.
+// Asked about a 2 s overlap, the user sets 1 s in Customize; the split uses 1 s.
 TEST_F(WaveFile, SplitTakesTheOverlapSetWhileTheDialogRuns)
 {
     Open();
     ui.overlapQuestionAnswers = {true};
     ui.customize = [this] {
-        pFile->SetOverlapTime(1); // as the main window's Customize does
+        pFile->SetOverlapTime(1);
         return 1u;
     };
     ASSERT_EQ(Shred(3, 2), 0);
@@ -296,7 +268,7 @@ TEST_F(WaveFile, SplitsThatWriteNothingOrFailAndFragmentNames)
     Open();
     ui.shredAnswer = {}; // cancelled
     EXPECT_EQ(pFile->ShredEqually(), 0);
-    EXPECT_EQ(Shred(65535), 0); // beyond the 16-bit fragment counter
+    EXPECT_EQ(Shred(65535), 0);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"in.wav"});
     EXPECT_EQ(ui.messages.at(0).strText, "The number of fragments cannot be more than 65534.");
 
@@ -307,14 +279,13 @@ TEST_F(WaveFile, SplitsThatWriteNothingOrFailAndFragmentNames)
     EXPECT_EQ(Part(2).nDataSize, 441000u);
     EXPECT_EQ(Part(4).nDataSize, 17640u); // still the earlier split's
     EXPECT_EQ(ui.Log().back(), "deleted");
-    ui.shredAnswer = {true, 2, ""}; // the source's own name, in its folder
+    ui.shredAnswer = {true, 2, ""}; // the source's name
     ASSERT_EQ(pFile->ShredEqually(), 0);
     EXPECT_TRUE(std::filesystem::exists(dir / "IN-2.wav"));
 }
 
-// The fact chunk of every piece counts the piece's own samples, overlap
-// included: fragment 1 and fragment 2 (1 second of overlap) of a split in two.
-// The rest of the chunk is kept; one shorter than a count is copied.
+// Fragments 1 and 2 (1 s overlap) of a split in two count their own samples;
+// the rest of the chunk is kept, one shorter than a count copied.
 struct SFactCase {
     const char* pName;
     CWavLayout wav;
@@ -343,76 +314,19 @@ CWavLayout FactLayout(uint16_t nTag, uint16_t nAlign, uint32_t nRate, uint32_t n
             .factData = std::move(fact), .dataBytes = nData};
 }
 
-// WAVE_FORMAT_EXTENSIBLE's extra bytes: valid bits, channel mask, PCM's GUID.
-const Bytes kExtensiblePcm{24, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
-
 INSTANTIATE_TEST_SUITE_P(
     Formats, WaveFact,
     ::testing::Values(
-        // whole frames
         SFactCase{"Pcm", FactLayout(1, 4, 4000, 40000, {}), 5000, 6000},
-        SFactCase{"ExtensiblePcm", FactLayout(0xFFFE, 6, 6000, 60000, kExtensiblePcm), 5000, 6000},
-        // whole blocks of the samples per block the extra bytes give
         SFactCase{"MsAdpcm", FactLayout(2, 1024, 4096, 40960, {0xF4, 0x07, 0, 0}), 40720, 48864},
-        SFactCase{"ImaAdpcm", FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}), 10100, 12120},
-        // the source's count in proportion: other formats, or a block format
-        // that does not say its samples per block
-        SFactCase{"MpegInWave", FactLayout(0x55, 1, 16000, 160000, {0, 0}, {0xA8, 0xBA, 0x06, 0}), 220500, 264600},
-        SFactCase{"ImaAdpcmWithoutExtra", FactLayout(0x11, 256, 1024, 10240, {}), 6172, 7407},
-        SFactCase{"LongerFactKeepsItsTail", FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}, {1, 2, 3, 4, 5, 6, 7, 8}), 10100, 12120},
+        SFactCase{"ImaAdpcmLongFact", FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}, {1, 2, 3, 4, 5, 6, 7, 8}), 10100, 12120},
+        SFactCase{"ImaAdpcmInProportion", FactLayout(0x11, 256, 1024, 10240, {}), 6172, 7407},
         SFactCase{"ShorterThanACount", FactLayout(0x11, 256, 1024, 10240, {0xF9, 0x01}, {0xAB, 0xCD}), 0, 0}),
-    [](const auto& tp) { return std::string(tp.param.pName); });
-
-// The header for nData bytes of audio: RIFF while the RIFF size field holds
-// the file's size, RF64 with the sample count in ds64 beyond. Only the header
-// is written; the file is then extended to its full length.
-struct SHeaderCase {
-    const char* pName;
-    CWavLayout wav;
-    uint64_t nData;
-    int64_t nDs64Samples; // -1 for RIFF
-    Bytes fact;
-};
-
-class WaveHeader : public WaveFile, public ::testing::WithParamInterface<SHeaderCase> {};
-
-TEST_P(WaveHeader, IsRf64OnlyWhenRiffCannotHoldIt)
-{
-    const SHeaderCase& c = GetParam();
-    Open(c.wav);
-    CFile out;
-    ASSERT_TRUE(out.Open(dir / "out.wav", CFile::EMode::Create));
-    pFile->WriteHeader(out, c.nData);
-    out.Close();
-    std::filesystem::resize_file(dir / "out.wav", std::filesystem::file_size(dir / "out.wav") + c.nData + c.nData % 2);
-    const CWrittenWav w = ReadWrittenWav(dir / "out.wav", false);
-    EXPECT_EQ(w.strRiffId, c.nDs64Samples < 0 ? "RIFF" : "RF64");
-    EXPECT_EQ(w.nRiffSize, w.nFileSize - 8);
-    EXPECT_EQ(w.nDataSize, c.nData);
-    EXPECT_EQ(w.nDs64Samples, c.nDs64Samples);
-    EXPECT_EQ(w.fact, c.fact);
-    if (HaveProgram("sox") && c.nData < 0x100000000) { // past 4 GiB it takes sox a minute
-        EXPECT_EQ(RunCommand({"sox", "--i", "-s", dir / "out.wav"}).strOut, std::to_string(c.nData) + "\n");
-    }
-}
-
-constexpr CWavLayout kByteFrames{.channels = 1, .samplesPerSec = 8000, .avgBytesPerSec = 8000, .blockAlign = 1, .bitsPerSample = 8, .dataBytes = 8};
-
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, WaveHeader,
-    ::testing::Values(
-        SHeaderCase{"RiffToItsLimit", kByteFrames, 0xFFFFFFFFu - 37, -1, {}},
-        SHeaderCase{"PadBytePassesTheLimit", kByteFrames, 0xFFFFFFFFu - 36, 0xFFFFFFFFu - 36, {}},
-        SHeaderCase{"FiveGiB", CWavLayout{.dataBytes = 8}, 5 * kGiB, 5 * kGiB / 4, {}},
-        // a count past 32 bits leaves the fact field at its largest value
-        SHeaderCase{"FiveGiBImaAdpcm", [] { CWavLayout w = FactLayout(0x11, 256, 4055, 256, {0xF9, 0x01}); w.bitsPerSample = 4; return w; }(),
-                    5 * kGiB, 5 * kGiB / 256 * 505, {0xFF, 0xFF, 0xFF, 0xFF}}),
     [](const auto& tp) { return std::string(tp.param.pName); });
 
 namespace {
 
-// Sources of several GiB as sparse files: the holes read as zeros and cost
-// neither disk space nor time; only the bytes a test writes are real.
+// Sparse sources of several GiB: holes read as zeros and cost no disk space.
 struct SparseWave : ::testing::Test {
     CWaveProbe& Open(const CWavLayout& wav, uint64_t nAudio, int64_t nTailAt = -1, const Bytes& tail = {})
     {
@@ -445,43 +359,75 @@ struct SparseWave : ::testing::Test {
 
 const CWavLayout kStreamed{.dataSizeField = 0xFFFFFFFF};
 
-// Where a data chunk of 0xFFFFFFFF or 0 bytes ends, in files past 4 GiB.
-struct SSparseCase {
+// The audio a big source is read with, and the header written for that much:
+// RIFF while its size field holds the file, else RF64 with ds64's sample count.
+struct SBigCase {
     const char* pName;
     CWavLayout wav;
-    uint64_t nAudio;  // bytes after the data chunk's header
-    int64_t nTailAt;  // where the tail is written, from the audio's start; -1 for nowhere
+    uint64_t nAudio; // bytes after the data chunk's header
+    int64_t nTailAt; // where the tail is written, from the audio's start; -1 for nowhere
     Bytes tail;
     uint64_t nDataBytes;
+    int64_t nDs64Samples; // -1 for RIFF
+    Bytes fact = {};
 };
 
-class SparseRead : public SparseWave, public ::testing::WithParamInterface<SSparseCase> {};
+class BigWave : public SparseWave, public ::testing::WithParamInterface<SBigCase> {};
 
 } // namespace
 
-TEST_P(SparseRead, TakesTheAudioToTheEndOnlyWhenNothingFollows)
+TEST_P(BigWave, ReadsTheAudioAndWritesAHeaderThatHoldsIt)
 {
-    const SSparseCase& c = GetParam();
-    const CWaveProbe& f = Open(c.wav, c.nAudio, c.nTailAt, c.tail);
+    const SBigCase& c = GetParam();
+    CWaveProbe& f = Open(c.wav, c.nAudio, c.nTailAt, c.tail);
     ASSERT_EQ(f.GetError(), 0);
-    EXPECT_EQ(f.GetDataBytes(), c.nDataBytes);
+    ASSERT_EQ(f.GetDataBytes(), c.nDataBytes);
+    CFile out;
+    ASSERT_TRUE(out.Open(dir / "out.wav", CFile::EMode::Create));
+    f.WriteHeader(out, c.nDataBytes);
+    out.Close();
+    std::filesystem::resize_file(dir / "out.wav", std::filesystem::file_size(dir / "out.wav") + c.nDataBytes + c.nDataBytes % 2);
+    const CWrittenWav w = ReadWrittenWav(dir / "out.wav", false);
+    EXPECT_EQ(w.strRiffId, c.nDs64Samples < 0 ? "RIFF" : "RF64");
+    EXPECT_EQ(w.nRiffSize, w.nFileSize - 8);
+    EXPECT_EQ(w.nDataSize, c.nDataBytes);
+    EXPECT_EQ(w.nDs64Samples, c.nDs64Samples);
+    EXPECT_EQ(w.fact, c.fact);
+    if (HaveProgram("sox") && c.nDataBytes < 0x100000000) { // past 4 GiB sox takes a minute
+        EXPECT_EQ(RunCommand({"sox", "--i", "-s", dir / "out.wav"}).strOut, std::to_string(c.nDataBytes / c.wav.blockAlign) + "\n");
+    }
+}
+
+CWavLayout ByteFrames(uint32_t nDataField)
+{
+    return {.channels = 1, .samplesPerSec = 8000, .avgBytesPerSec = 8000, .blockAlign = 1, .bitsPerSample = 8, .dataSizeField = nDataField};
+}
+
+CWavLayout ImaAdpcmRf64()
+{
+    CWavLayout w = FactLayout(0x11, 256, 4055, 0, {0xF9, 0x01});
+    w.bitsPerSample = 4;
+    w.dataSizeField = static_cast<int64_t>(5 * kGiB);
+    w.riffId = "RF64";
+    return w;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sizes, SparseRead,
+    Sizes, BigWave,
     ::testing::Values(
-        SSparseCase{"Streamed", kStreamed, 5 * kGiB, -1, {}, 5 * kGiB},
-        SSparseCase{"Interrupted", CWavLayout{.dataSizeField = 0}, 5 * kGiB, -1, {}, 5 * kGiB},
-        // a chunk where 0xFFFFFFFF bytes end, padded or not: the size is real
-        SSparseCase{"FullSizeThenAChunk", kStreamed, 0x100000000 + 12, 0x100000000, kListChunk, 0xFFFFFFFF},
-        SSparseCase{"FullSizeThenAnUnpaddedChunk", kStreamed, 0xFFFFFFFF + 12, 0xFFFFFFFF, kListChunk, 0xFFFFFFFF},
-        // an id with a size that runs past the end of the file: no chunk
-        SSparseCase{"StreamedPastBytesThatAreNoChunk", kStreamed, 5 * kGiB, 0x100000000, {'L', 'I', 'S', 'T', 0xF0, 0xFF, 0xFF, 0xFF}, 5 * kGiB},
-        SSparseCase{"Rf64ThenAChunk", CWavLayout{.dataSizeField = static_cast<int64_t>(5 * kGiB), .riffId = "RF64"}, 5 * kGiB + 12, static_cast<int64_t>(5 * kGiB), kListChunk, 5 * kGiB}),
+        SBigCase{"Streamed", kStreamed, 5 * kGiB, -1, {}, 5 * kGiB, 5 * kGiB / 4},
+        SBigCase{"Interrupted", CWavLayout{.dataSizeField = 0}, 5 * kGiB, -1, {}, 5 * kGiB, 5 * kGiB / 4},
+        // a chunk where 0xFFFFFFFF bytes end: the size is real; an id whose size runs past the file: no chunk
+        SBigCase{"FullSizeThenAChunk", kStreamed, 0x100000000 + 12, 0x100000000, kListChunk, 0xFFFFFFFF, 0xFFFFFFFF / 4},
+        SBigCase{"StreamedPastNoChunk", kStreamed, 5 * kGiB, 0x100000000, {'L', 'I', 'S', 'T', 0xF0, 0xFF, 0xFF, 0xFF}, 5 * kGiB, 5 * kGiB / 4},
+        SBigCase{"Rf64ThenAChunk", CWavLayout{.dataSizeField = static_cast<int64_t>(5 * kGiB), .riffId = "RF64"}, 5 * kGiB + 12, static_cast<int64_t>(5 * kGiB), kListChunk, 5 * kGiB, 5 * kGiB / 4},
+        SBigCase{"RiffToItsLimit", ByteFrames(0xFFFFFFFFu - 37), 0xFFFFFFFFu - 37, -1, {}, 0xFFFFFFFFu - 37, -1},
+        SBigCase{"PadBytePassesTheLimit", ByteFrames(0xFFFFFFFFu - 36), 0xFFFFFFFFu - 36, -1, {}, 0xFFFFFFFFu - 36, 0xFFFFFFFFu - 36},
+        // a count past 32 bits leaves the fact field at its largest value
+        SBigCase{"ImaAdpcm", ImaAdpcmRf64(), 5 * kGiB, -1, {}, 5 * kGiB, 5 * kGiB / 256 * 505, {0xFF, 0xFF, 0xFF, 0xFF}}),
     [](const auto& tp) { return std::string(tp.param.pName); });
 
-// The streamed 5 GiB file: its length, the dialog's checks and estimate, and
-// selections past 4 GiB, which read the right bytes.
+// The streamed 5 GiB file: its length, the dialog's checks and selections past 4 GiB.
 TEST_F(SparseWave, StreamedFilePast4GiBIsReadWhole)
 {
     const uint64_t nAudio = 5 * kGiB;
@@ -506,8 +452,7 @@ TEST_F(SparseWave, StreamedFilePast4GiBIsReadWhole)
     EXPECT_TRUE(w.IsSourceAudioFrom(30434 * kSecond)) << "to the last byte";
 }
 
-// The one test that writes several GiB: the streamed 5 GiB file split in two,
-// whole. Skipped where that would cost too much.
+// The one test that writes several GiB.
 TEST_F(SparseWave, StreamedFilePast4GiBSplitsWhole)
 {
     if (std::getenv("TOLVANE_SKIP_BIG_FILES"))
