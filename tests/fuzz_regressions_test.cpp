@@ -14,11 +14,10 @@ std::vector<fs::path> CollectInputs()
 {
     std::vector<fs::path> inputs;
     for (const char* pSet : {"corpus", "regressions"})
-        for (const char* pTarget : {"fuzz_wav", "fuzz_mp3", "fuzz_cut"}) {
-            std::error_code ec;
-            for (const auto& entry : fs::directory_iterator(fs::path(TOLVANE_SOURCE_DIR) / "fuzz" / pSet / pTarget, ec))
+        for (const char* pTarget : {"fuzz_wav", "fuzz_mp3", "fuzz_cut"})
+            for (std::error_code ec; const auto& entry :
+                                     fs::directory_iterator(fs::path(TOLVANE_SOURCE_DIR) / "fuzz" / pSet / pTarget, ec))
                 inputs.push_back(entry.path());
-        }
     std::sort(inputs.begin(), inputs.end());
     return inputs;
 }

@@ -68,7 +68,7 @@ TEST(ProgressState, FollowsTheProgressBarRules)
     EXPECT_EQ(p.GetFileBar().GetPos(), 0) << "30000 passed the maximum: start again";
     CShredProgressState big;
     big.SetFileBytes(5ull << 30);
-    EXPECT_EQ(big.GetFileBar().GetMax(), 5ll << 30);
+    EXPECT_EQ(big.GetFileBar().GetMax(), 5ll << 30) << "no wrap past 4 GiB";
 }
 
 TEST(ShredChecks, FragmentCount)

@@ -19,7 +19,6 @@ namespace {
 const std::string kName = "Overlap time";
 
 QString QPath(const std::string& strPath) { return QString::fromStdString(strPath); }
-
 template <typename T>
 T* ByControlId(QWidget& root, int nId)
 {
