@@ -1,5 +1,6 @@
 #include "split/ui/OverlapDlg.h"
 
+#include "platform/ui/KeyFilter.h"
 #include "platform/ui/QtWindow.h"
 #include "split/OverlapSetting.h"
 #include "ui_OverlapDlg.h"
@@ -29,6 +30,7 @@ COverlapDlg::COverlapDlg(uint32_t nOverlap, bool bUseValue, ISettings& settings,
 {
     m_pUi->setupUi(this);
     setModal(true);
+    CKeyFilter::SwallowEnterAndEscape(this);
 
     QLineEdit* pEdit = m_pUi->timeEdit;
     pEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), pEdit));

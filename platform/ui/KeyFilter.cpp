@@ -1,0 +1,46 @@
+#include "platform/ui/KeyFilter.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
+namespace {
+
+constexpr const char* kSwallowProperty = "swallowsEnterAndEscape";
+
+bool IsEnterOrEscape(const QEvent* pEvent)
+{
+    if (pEvent->type() != QEvent::KeyPress && pEvent->type() != QEvent::ShortcutOverride)
+        return false;
+    const int nKey = static_cast<const QKeyEvent*>(pEvent)->key();
+    return nKey == Qt::Key_Return || nKey == Qt::Key_Enter || nKey == Qt::Key_Escape;
+}
+
+} // namespace
+
+void CKeyFilter::Install()
+{
+    auto* pApp = QCoreApplication::instance();
+    if (!pApp || pApp->findChild<CKeyFilter*>(QString(), Qt::FindDirectChildrenOnly))
+        return;
+    pApp->installEventFilter(new CKeyFilter(pApp));
+}
+
+void CKeyFilter::SwallowEnterAndEscape(QWidget* pWindow)
+{
+    pWindow->setProperty(kSwallowProperty, true);
+}
+
+// Key presses go to the focus widget first; the window it sits in decides.
+// The shortcut pass is swallowed too, so that no button's shortcut fires.
+bool CKeyFilter::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (IsEnterOrEscape(pEvent) && pWatched->isWidgetType()) {
+        const QWidget* pWindow = static_cast<QWidget*>(pWatched)->window();
+        if (pWindow && pWindow->property(kSwallowProperty).toBool()) {
+            pEvent->accept();
+            return true;
+        }
+    }
+    return QObject::eventFilter(pWatched, pEvent);
+}
