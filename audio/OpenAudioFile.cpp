@@ -7,11 +7,20 @@
 #include <cctype>
 #include <filesystem>
 
+namespace {
+
+std::string Lowered(std::string str)
+{
+    std::transform(str.begin(), str.end(), str.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return str;
+}
+
+} // namespace
+
 EAudioKind AudioKindFromPath(const std::string& strPath)
 {
-    std::string strExt = std::filesystem::path(strPath).extension().string();
-    std::transform(strExt.begin(), strExt.end(), strExt.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string strExt = Lowered(std::filesystem::path(strPath).extension().string());
     if (strExt == ".wav")
         return EAudioKind::Wave;
     if (strExt == ".mp3")
@@ -19,9 +28,29 @@ EAudioKind AudioKindFromPath(const std::string& strPath)
     return EAudioKind::Unknown;
 }
 
+EAudioKind AudioKindFromChosenPath(const std::string& strPath)
+{
+    const std::string strName = Lowered(std::filesystem::path(strPath).filename().string());
+    const auto contains = [&](const char* pszExt) {
+        const size_t nAt = strName.find(pszExt);
+        return nAt != std::string::npos && nAt > 0;
+    };
+    if (contains(".mp3"))
+        return EAudioKind::Mp3;
+    if (contains(".wav"))
+        return EAudioKind::Wave;
+    return EAudioKind::Unknown;
+}
+
 std::unique_ptr<CAudioFile> OpenAudioFile(const std::string& strPath, CWnd* pParentWnd, IAudioUi& ui)
 {
-    switch (AudioKindFromPath(strPath)) {
+    return OpenAudioFile(AudioKindFromPath(strPath), strPath, pParentWnd, ui);
+}
+
+std::unique_ptr<CAudioFile> OpenAudioFile(EAudioKind kind, const std::string& strPath, CWnd* pParentWnd,
+                                          IAudioUi& ui)
+{
+    switch (kind) {
     case EAudioKind::Wave:
         return std::make_unique<CWaveFile>(strPath, pParentWnd, ui);
     case EAudioKind::Mp3:

@@ -35,7 +35,7 @@ EMsgAnswer CFakeUi::MessageBox(CWnd*, const std::string& strText, const std::str
 {
     messages.push_back({strText, strCaption, icon, buttons});
     m_log.push_back("message " + strCaption);
-    return buttons == EMsgButtons::Ok ? EMsgAnswer::Ok : EMsgAnswer::No;
+    return buttons == EMsgButtons::Ok ? EMsgAnswer::Ok : questionAnswer;
 }
 
 std::unique_ptr<IShredProgress> CFakeUi::CreateProgress(CWnd*)

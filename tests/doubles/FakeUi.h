@@ -42,6 +42,7 @@ public:
     std::function<void()> onStepFile, onStepGross;
 
     std::vector<SMessage> messages;
+    EMsgAnswer questionAnswer = EMsgAnswer::No; // what every Yes/No box answers
     std::vector<std::string> infoLines;
     std::vector<CWaveShredArgs> waveShredArgs;
     std::vector<CMp3ShredArgs> mp3ShredArgs;

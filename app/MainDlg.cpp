@@ -1,0 +1,441 @@
+#include "app/MainDlg.h"
+
+#include "app/AboutDlg.h"
+#include "audio/AudioFile.h"
+#include "audio/AudioUi.h"
+#include "audio/OpenAudioFile.h"
+#include "platform/File.h"
+#include "platform/FileDialogs.h"
+#include "platform/FormatText.h"
+#include "platform/ui/KeyFilter.h"
+#include "platform/ui/TrackBar.h"
+#include "split/OverlapSetting.h"
+#include "split/ui/OverlapDlg.h"
+#include "ui_MainDlg.h"
+
+#include <QFontMetrics>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+constexpr const char* kCaption = "Tolvane";
+
+// The steps a time line can have, each with the longest whole-second playing
+// time it is chosen for.
+constexpr struct {
+    uint32_t nUpToSecs;
+    uint32_t nSecsPerStep;
+} kSteps[] = {{50, 1}, {100, 3}, {200, 10}, {500, 30}, {1000, 60}, {UINT32_MAX, 300}};
+
+// The overlap the audio file counts in: signed seconds.
+int32_t ToFileOverlap(uint32_t nOverlap) { return static_cast<int32_t>(std::min<uint32_t>(nOverlap, INT32_MAX)); }
+
+} // namespace
+
+CSliderScale SliderScaleFor(double dDuration)
+{
+    const double dSecs = std::ceil(dDuration);
+    // A duration that is no number, negative or past 32 bits is held at the ends.
+    const uint32_t nSecs = !(dSecs > 0) ? 0 : dSecs >= double(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(dSecs);
+    for (const auto& step : kSteps) {
+        if (nSecs <= step.nUpToSecs) {
+            const uint64_t nMax = (uint64_t{nSecs} + step.nSecsPerStep - 1) / step.nSecsPerStep;
+            return {step.nSecsPerStep, static_cast<uint32_t>(nMax)};
+        }
+    }
+    return {};
+}
+
+CMainDlg::CMainDlg(const CServices& services, QWidget* pParent)
+    : QDialog(pParent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      m_pUi(std::make_unique<Ui::MainDlg>()), m_services(services), m_wnd(this)
+{
+    m_pUi->setupUi(this);
+    layout()->setMenuBar(m_pUi->menuBar);
+    CKeyFilter::SwallowEnterAndEscape(this);
+    m_pSlider = m_pUi->slider;
+    // The time line is as wide as about 86 average characters of the font.
+    m_pSlider->setMinimumWidth(m_pSlider->fontMetrics().averageCharWidth() * 86);
+
+    const auto onCommand = [this](QAction* pAction, void (CMainDlg::*handler)()) {
+        connect(pAction, &QAction::triggered, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+    };
+    onCommand(m_pUi->actionOpen, &CMainDlg::OnOpen);
+    onCommand(m_pUi->actionShred, &CMainDlg::OnShredEqually);
+    onCommand(m_pUi->actionCustomize, &CMainDlg::Customize);
+    onCommand(m_pUi->actionInfo, &CMainDlg::OnFileInformation);
+    onCommand(m_pUi->actionAbout, &CMainDlg::OnAbout);
+    connect(m_pUi->actionExit, &QAction::triggered, this, &QDialog::reject);
+    // Help Topics has no help to show.
+    connect(m_pUi->menuFile, &QMenu::aboutToShow, this, &CMainDlg::OnFileMenuAboutToShow);
+
+    const auto onClick = [this](QPushButton* pButton, void (CMainDlg::*handler)()) {
+        connect(pButton, &QPushButton::clicked, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+    };
+    onClick(m_pUi->startButton, &CMainDlg::OnStart);
+    onClick(m_pUi->endButton, &CMainDlg::OnEnd);
+    onClick(m_pUi->saveButton, &CMainDlg::OnSave);
+    onClick(m_pUi->clearButton, &CMainDlg::OnClear);
+    onClick(m_pUi->legendButton, &CMainDlg::OnLegend);
+    onClick(m_pUi->playButton, &CMainDlg::OnPlay);
+    onClick(m_pUi->stopButton, &CMainDlg::OnStop);
+    connect(m_pSlider, &CTrackBar::Scrolled, this, &CMainDlg::OnHScroll);
+
+    m_timer.setInterval(kTimerPeriod);
+    connect(&m_timer, &QTimer::timeout, this, &CMainDlg::OnTimer);
+    m_services.player.SetEvents(this);
+}
+
+CMainDlg::~CMainDlg()
+{
+    m_services.player.SetEvents(nullptr);
+}
+
+std::string CMainDlg::GetFileFilter() const
+{
+    return m_pAudioFile ? m_pAudioFile->GetFilter() : std::string();
+}
+
+uint32_t CMainDlg::RunCustomizeDialog(uint32_t nOverlap, bool bUseValue)
+{
+    COverlapDlg dlg(nOverlap, bUseValue, m_services.settings, m_services.ui, this);
+    dlg.exec();
+    return dlg.GetOverlap();
+}
+
+void CMainDlg::RunAboutDialog()
+{
+    CAboutDlg dlg(this);
+    dlg.exec();
+}
+
+bool CMainDlg::RunGuarded(const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const CFileException& e) {
+        // The system's reason, after the file it is about.
+        ShowMessage(e.GetPath().empty() ? e.what() : e.GetPath() + ": " + e.what(), "Error", EMsgIcon::Stop);
+    } catch (const std::exception& e) {
+        ShowMessage(e.what(), "Error", EMsgIcon::Stop);
+    }
+    return false;
+}
+
+void CMainDlg::ShowMessage(const std::string& strText, const char* pszCaption, EMsgIcon icon)
+{
+    m_services.ui.MessageBox(&m_wnd, strText, pszCaption, icon, EMsgButtons::Ok);
+}
+
+// Shred Equally, File information and Customize need an open file; Open and
+// Exit are always there.
+void CMainDlg::OnFileMenuAboutToShow()
+{
+    const bool bOpen = m_pAudioFile != nullptr;
+    for (QAction* pAction : {m_pUi->actionShred, m_pUi->actionInfo, m_pUi->actionCustomize})
+        pAction->setEnabled(bOpen);
+}
+
+void CMainDlg::OnAbout()
+{
+    RunAboutDialog();
+}
+
+// ---- Opening a file -------------------------------------------------------
+
+void CMainDlg::OnOpen()
+{
+    if (m_pAudioFile) {
+        const std::string strQuestion = FormatText("%s is already open. Do you wish to open another file ?",
+                                                   m_pAudioFile->GetFileName().c_str());
+        if (m_services.ui.MessageBox(&m_wnd, strQuestion, "Comfirm", EMsgIcon::Exclamation, EMsgButtons::YesNo) !=
+            EMsgAnswer::Yes)
+            return;
+        ResetPlayback();
+        CloseAudioFile();
+    }
+
+    const CFileDialogArgs args{.strTitle = "Open", .strFilter = kOpenFilter, .strDefaultExt = "", .strInitialName = ""};
+    const std::optional<std::string> strPath = m_services.files.OpenFile(&m_wnd, args);
+    if (!strPath)
+        return;
+
+    // The path is opened exactly as chosen; only its file name decides the kind.
+    std::unique_ptr<CAudioFile> pFile =
+        OpenAudioFile(AudioKindFromChosenPath(*strPath), *strPath, &m_wnd, m_services.ui);
+    if (pFile && pFile->ReportError(&m_wnd) != kStatusOk)
+        pFile.reset();
+    m_pAudioFile = std::move(pFile);
+    if (!m_pAudioFile)
+        return;
+
+    SetUpSlider();
+    TakeOverlap();
+}
+
+void CMainDlg::CloseAudioFile()
+{
+    m_pAudioFile.reset();
+    m_pSlider->SetPos(m_pSlider->GetRangeMin());
+    m_pSlider->ClearSel();
+    m_pSlider->setEnabled(false);
+    for (QPushButton* pButton : {m_pUi->startButton, m_pUi->endButton, m_pUi->saveButton, m_pUi->clearButton,
+                                 m_pUi->legendButton, m_pUi->playButton, m_pUi->stopButton})
+        pButton->setEnabled(false);
+    m_nAnchor = -1;
+    setWindowTitle(QString::fromUtf8(kCaption));
+}
+
+void CMainDlg::SetUpSlider()
+{
+    const CSliderScale scale = SliderScaleFor(m_pAudioFile->GetDuration());
+    m_nSecsPerStep = scale.nSecsPerStep;
+    m_pSlider->setEnabled(true);
+    m_pSlider->SetRangeMin(0);
+    m_pSlider->SetRangeMax(static_cast<int>(std::min<uint32_t>(scale.nMax, INT_MAX)));
+    for (QPushButton* pButton : {m_pUi->startButton, m_pUi->legendButton, m_pUi->playButton})
+        pButton->setEnabled(true);
+    setWindowTitle(QString::fromUtf8(kCaption) + QStringLiteral(" - ") +
+                   QString::fromStdString(m_pAudioFile->GetFilePath()));
+}
+
+// The stored overlap time, read afresh at each open, until the user chose one
+// with Customize: from then on that one holds for the rest of the run.
+void CMainDlg::TakeOverlap()
+{
+    if (!m_bOverlapCustomized)
+        m_nOverlap = ReadOverlap(m_services.settings);
+    m_pAudioFile->SetOverlapTime(ToFileOverlap(m_nOverlap));
+}
+
+// ---- Selection and saving -------------------------------------------------
+
+void CMainDlg::OnStart()
+{
+    if (!m_pAudioFile)
+        return;
+    m_pUi->startButton->setEnabled(false);
+    m_pUi->endButton->setEnabled(true);
+    m_pUi->clearButton->setEnabled(true);
+    m_nAnchor = m_pSlider->GetPos();
+    m_pSlider->SetTic(m_nAnchor);
+    m_pSlider->ClearSel();
+}
+
+void CMainDlg::OnEnd()
+{
+    if (!m_pAudioFile)
+        return;
+    if (m_pSlider->GetSelStart() == m_pSlider->GetSelEnd()) {
+        m_services.ui.MessageBox(&m_wnd, "Please make a selection by dragging the slider thumb.", "Error",
+                                 EMsgIcon::Exclamation, EMsgButtons::Ok);
+        return;
+    }
+    m_nAnchor = -1;
+    m_pUi->endButton->setEnabled(false);
+    m_pUi->saveButton->setEnabled(true);
+}
+
+void CMainDlg::OnClear()
+{
+    if (m_pAudioFile)
+        EndSelection();
+}
+
+// Back to no selection: only Start of the four selection buttons is left.
+void CMainDlg::EndSelection()
+{
+    m_pUi->startButton->setEnabled(true);
+    for (QPushButton* pButton : {m_pUi->endButton, m_pUi->saveButton, m_pUi->clearButton})
+        pButton->setEnabled(false);
+    m_pSlider->ClearSel();
+    m_nAnchor = -1;
+}
+
+// While a selection is being marked, it runs from the anchor to the thumb.
+void CMainDlg::UpdateSelection()
+{
+    if (m_nAnchor < 0)
+        return;
+    m_pSlider->SetSelStart(m_nAnchor);
+    m_pSlider->SetSelEnd(m_pSlider->GetPos());
+    m_pSlider->SetTic(m_pSlider->GetPos());
+}
+
+void CMainDlg::OnSave()
+{
+    if (!m_pAudioFile)
+        return;
+    StopPlayback();
+    const CFileDialogArgs args{.strTitle = "Save As",
+                               .strFilter = m_pAudioFile->GetFilter(),
+                               .strDefaultExt = m_pAudioFile->GetDefaultExt(),
+                               .strInitialName = ""};
+    const std::optional<std::string> strPath = m_services.files.SaveFile(&m_wnd, args);
+    if (!strPath)
+        return;
+
+    // A selection marked leftwards holds its start after its end; the writers
+    // take the earlier position first.
+    const int nStart = std::min(m_pSlider->GetSelStart(), m_pSlider->GetSelEnd());
+    const int nEnd = std::max(m_pSlider->GetSelStart(), m_pSlider->GetSelEnd());
+    int32_t nStatus = kStatusOk;
+    const bool bDone = RunGuarded([&] {
+        nStatus = m_pAudioFile->SaveSelection(*strPath, nStart, nEnd, static_cast<int32_t>(m_nSecsPerStep));
+    });
+    if (bDone && nStatus != kStatusOk)
+        m_services.ui.MessageBox(&m_wnd, "Cannot create destination file.", "Error", EMsgIcon::Exclamation,
+                                 EMsgButtons::Ok);
+    EndSelection();
+}
+
+// ---- Commands on the opened file ------------------------------------------
+
+void CMainDlg::OnShredEqually()
+{
+    if (!m_pAudioFile)
+        return;
+    StopPlayback();
+    m_pAudioFile->ShredEqually();
+}
+
+void CMainDlg::OnFileInformation()
+{
+    if (m_pAudioFile)
+        m_pAudioFile->ShowFileInformation();
+}
+
+// The dialog starts from the stored time until the user has customized it
+// once; whichever way it closes, what it leaves becomes the overlap of this
+// run (its arrows change the time at once, so even Cancel keeps their steps).
+void CMainDlg::Customize()
+{
+    const uint32_t nOverlap = RunCustomizeDialog(m_nOverlap, m_bOverlapCustomized);
+    if (!m_pAudioFile)
+        return;
+    m_nOverlap = nOverlap;
+    m_pAudioFile->SetOverlapTime(ToFileOverlap(m_nOverlap));
+    m_bOverlapCustomized = true;
+}
+
+// ---- Playback -------------------------------------------------------------
+
+void CMainDlg::SetPlayButtons(bool bPlaying)
+{
+    m_pUi->playButton->setEnabled(!bPlaying && m_pAudioFile != nullptr);
+    m_pUi->stopButton->setEnabled(bPlaying);
+}
+
+void CMainDlg::OnPlay()
+{
+    if (!m_pAudioFile)
+        return;
+    SetPlayButtons(true);
+    if (m_ePlayState == EPlayState::Idle)
+        m_services.player.SetFileName(m_pAudioFile->GetFilePath());
+    m_timer.start();
+    if (m_ePlayState != EPlayState::Stopped)
+        m_services.player.SetCurrentPosition(double(uint32_t(m_pSlider->GetPos()) * m_nSecsPerStep));
+    m_services.player.Play();
+    m_ePlayState = EPlayState::Playing;
+}
+
+void CMainDlg::OnStop()
+{
+    StopPlayback();
+}
+
+void CMainDlg::StopPlayback()
+{
+    if (m_ePlayState == EPlayState::Idle)
+        return;
+    SetPlayButtons(false);
+    m_services.player.Stop();
+    m_timer.stop();
+    m_ePlayState = EPlayState::Stopped;
+}
+
+void CMainDlg::ResetPlayback()
+{
+    if (m_ePlayState == EPlayState::Idle)
+        return;
+    SetPlayButtons(false);
+    m_timer.stop();
+    m_services.player.Pause();
+    m_ePlayState = EPlayState::Idle;
+}
+
+void CMainDlg::OnLegend()
+{
+    if (m_pAudioFile)
+        ShowMessage(FormatText("Each interval on the slider represents %u second(s).", m_nSecsPerStep), "Legend",
+                    EMsgIcon::None);
+}
+
+void CMainDlg::OnTimer()
+{
+    const double dSeconds = std::trunc(m_services.player.GetCurrentPosition());
+    const uint32_t nSeconds = !(dSeconds > 0) ? 0 : dSeconds >= double(UINT32_MAX) ? UINT32_MAX : uint32_t(dSeconds);
+    m_pSlider->SetPos(static_cast<int>(std::min<uint32_t>(nSeconds / m_nSecsPerStep, INT_MAX)));
+    UpdateSelection();
+}
+
+// Playback jumps to the thumb and the thumb follows it again from there.
+void CMainDlg::SeekPlayback()
+{
+    m_services.player.SetCurrentPosition(double(uint32_t(m_pSlider->GetPos()) * m_nSecsPerStep));
+    m_services.player.Play();
+    m_timer.start();
+}
+
+void CMainDlg::OnHScroll(int nCode)
+{
+    const bool bPlaying = m_ePlayState == EPlayState::Playing;
+    switch (nCode) {
+    case CTrackBar::ThumbTrack:
+        // While the thumb is dragged it no longer follows playback.
+        if (bPlaying)
+            m_timer.stop();
+        break;
+    case CTrackBar::ThumbPosition:
+        if (bPlaying)
+            SeekPlayback();
+        break;
+    case CTrackBar::LineUp:
+    case CTrackBar::LineDown:
+    case CTrackBar::PageUp:
+    case CTrackBar::PageDown:
+    case CTrackBar::Top:
+    case CTrackBar::Bottom:
+        if (bPlaying) {
+            m_timer.stop();
+            SeekPlayback();
+        }
+        break;
+    default:
+        return;
+    }
+    UpdateSelection();
+}
+
+void CMainDlg::OnPlayerError()
+{
+    ShowMessage(m_services.player.GetErrorDescription(), "Error", EMsgIcon::Stop);
+    if (m_ePlayState == EPlayState::Idle)
+        return;
+    m_timer.stop();
+    m_ePlayState = EPlayState::Idle;
+    SetPlayButtons(false);
+}
+
+void CMainDlg::OnEndOfStream(int32_t)
+{
+    m_ePlayState = EPlayState::Idle;
+    m_timer.stop();
+    SetPlayButtons(false);
+    m_pSlider->SetPos(m_pSlider->GetRangeMax());
+}

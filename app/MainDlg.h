@@ -1,0 +1,123 @@
+#pragma once
+
+#include "platform/MessageBox.h"
+#include "platform/ui/QtWindow.h"
+#include "player/MediaPlayer.h"
+#include "split/ShredValidation.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class CAudioFile;
+class CTrackBar;
+class IAudioUi;
+class IFileDialogs;
+class ISettings;
+class QAction;
+class QPushButton;
+namespace Ui {
+class MainDlg;
+}
+
+// How many seconds one position of the time line stands for, and its last
+// position, for a file of the given playing time: the step grows with the
+// time so that the line keeps a readable number of positions, and the last
+// position always reaches the end of the file.
+struct CSliderScale {
+    uint32_t nSecsPerStep = 1;
+    uint32_t nMax = 0;
+    bool operator==(const CSliderScale&) const = default;
+};
+CSliderScale SliderScaleFor(double dDuration);
+
+enum class EPlayState : uint8_t { Idle = 0, Playing = 1, Stopped = 2 };
+
+// The main window: the time line, the button row and the menu. It owns the
+// one opened audio file and lives for the whole run; closing it ends the
+// program. Everything it shows or asks goes through the services it is given,
+// so tests answer message boxes, file dialogs, settings and the player.
+class CMainDlg : public QDialog, public IShredDialogOwner, private IMediaPlayerEvents {
+    Q_OBJECT
+public:
+    struct CServices {
+        IAudioUi& ui; // message boxes and the audio file's windows
+        IFileDialogs& files;
+        ISettings& settings;
+        IMediaPlayer& player;
+    };
+
+    explicit CMainDlg(const CServices& services, QWidget* pParent = nullptr);
+    ~CMainDlg() override;
+
+    // What the Shred Equally dialog asks of the main window.
+    void Customize() override;
+    uint32_t GetOverlapTime() const override { return m_nOverlap; }
+    std::string GetFileFilter() const;
+
+    const CAudioFile* GetAudioFile() const { return m_pAudioFile.get(); }
+    EPlayState GetPlayState() const { return m_ePlayState; }
+    uint32_t GetSecsPerStep() const { return m_nSecsPerStep; }
+    bool IsOverlapCustomized() const { return m_bOverlapCustomized; }
+    bool IsTimerRunning() const { return m_timer.isActive(); }
+    CWnd* GetWnd() { return &m_wnd; }
+
+    // The timer's tick, as the once-a-second timer calls it.
+    void OnTimer();
+
+    static constexpr int kTimerPeriod = 1000;
+    static constexpr const char* kOpenFilter =
+        "All Supported files| *.wav;*.mp3|Wave Files (*.wav)| *.wav|MP3 files (*.mp3)| *.mp3|All Files|*.*||";
+
+protected:
+    // The modal dialogs the commands run, replaced by tests.
+    virtual uint32_t RunCustomizeDialog(uint32_t nOverlap, bool bUseValue);
+    virtual void RunAboutDialog();
+
+private:
+    void OnOpen();
+    void OnShredEqually();
+    void OnFileInformation();
+    void OnAbout();
+    void OnStart();
+    void OnEnd();
+    void OnClear();
+    void OnSave();
+    void OnPlay();
+    void OnStop();
+    void OnLegend();
+    void OnHScroll(int nCode);
+    void OnFileMenuAboutToShow();
+    void OnPlayerError() override;
+    void OnEndOfStream(int32_t nResult) override;
+
+    void CloseAudioFile();
+    void SetUpSlider();
+    void TakeOverlap();
+    void UpdateSelection();
+    void EndSelection();
+    void StopPlayback();
+    void ResetPlayback();
+    void SeekPlayback();
+    void SetPlayButtons(bool bPlaying);
+    // Runs a step of a command; a file error it throws (a full disk, a folder
+    // that went away) is shown with the system's text. False when it threw.
+    bool RunGuarded(const std::function<void()>& step);
+    void ShowMessage(const std::string& strText, const char* pszCaption, EMsgIcon icon);
+
+    std::unique_ptr<Ui::MainDlg> m_pUi;
+    CServices m_services;
+    CQtWnd m_wnd;
+    CTrackBar* m_pSlider;
+    QTimer m_timer;
+
+    std::unique_ptr<CAudioFile> m_pAudioFile;
+    EPlayState m_ePlayState = EPlayState::Idle;
+    uint32_t m_nSecsPerStep = 1;
+    uint32_t m_nOverlap = 0;
+    bool m_bOverlapCustomized = false;
+    int32_t m_nAnchor = -1;
+};

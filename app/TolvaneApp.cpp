@@ -1,0 +1,52 @@
+#include "app/TolvaneApp.h"
+
+#include "app/MainDlg.h"
+#include "app/QtAudioUi.h"
+#include "platform/ui/KeyFilter.h"
+#include "platform/ui/QtFileDialogs.h"
+#include "platform/ui/QtMessageBoxes.h"
+#include "platform/ui/QtSettings.h"
+
+#include <QIcon>
+
+namespace {
+
+// Stands in for the media player until playback is built: every Play is
+// answered with an error the window shows.
+class CNoPlayer : public IMediaPlayer {
+public:
+    void SetFileName(const std::string&) override {}
+    double GetCurrentPosition() const override { return 0.0; }
+    void SetCurrentPosition(double) override {}
+    void Play() override {}
+    void Stop() override {}
+    void Pause() override {}
+    std::string GetErrorDescription() const override { return "Playback is not available."; }
+    void SetEvents(IMediaPlayerEvents*) override {}
+};
+
+} // namespace
+
+CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Tolvane"));
+    setApplicationVersion(QStringLiteral(TOLVANE_VERSION));
+    setDesktopFileName(QStringLiteral("tolvane"));
+}
+
+int CTolvaneApp::InitInstance()
+{
+    CKeyFilter::Install();
+    CQtMessageBoxes boxes;
+    CQtFileDialogs files;
+    CQtSettings settings;
+    CNoPlayer player;
+    CQtAudioUi audioUi(boxes, files);
+    {
+        CMainDlg dlg({audioUi, files, settings, player});
+        audioUi.SetMainWindow(&dlg);
+        dlg.exec();
+        audioUi.SetMainWindow(nullptr);
+    }
+    return 0;
+}
