@@ -32,6 +32,11 @@ CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("Tolvane"));
     setApplicationVersion(QStringLiteral(TOLVANE_VERSION));
     setDesktopFileName(QStringLiteral("tolvane"));
+    // The installed theme's icon when there is one, else the one built in.
+    QIcon builtIn;
+    for (int nSize : {16, 22, 24, 32, 48, 64, 128, 256})
+        builtIn.addFile(QStringLiteral(":/icons/tolvane-%1.png").arg(nSize), QSize(nSize, nSize));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("tolvane"), builtIn));
 }
 
 int CTolvaneApp::InitInstance()

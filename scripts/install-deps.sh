@@ -11,6 +11,7 @@ packages=(
   sox lame mpg123 twolame
   time locales
   desktop-file-utils appstream man-db groff-base dpkg-dev
+  xvfb xdotool x11-utils x11-apps netpbm
 )
 
 missing=()

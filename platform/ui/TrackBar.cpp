@@ -204,25 +204,32 @@ int CTrackBar::CenterOf(int nValue, const QRect& rcGroove, const QRect& rcHandle
            QStyle::sliderPositionFromValue(minimum(), maximum(), nValue, std::max(0, nSpan));
 }
 
-void CTrackBar::paintEvent(QPaintEvent* pEvent)
+void CTrackBar::paintEvent(QPaintEvent*)
 {
-    QSlider::paintEvent(pEvent);
-    const int nLow = std::clamp(std::min(m_nSelStart, m_nSelEnd), minimum(), maximum());
-    const int nHigh = std::clamp(std::max(m_nSelStart, m_nSelEnd), minimum(), maximum());
-    if (nLow == nHigh)
-        return;
-
     QStyleOptionSlider opt;
     initStyleOption(&opt);
-    const QRect rcGroove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
-    const QRect rcHandle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
-    const int nLeft = CenterOf(nLow, rcGroove, rcHandle);
-    const int nRight = CenterOf(nHigh, rcGroove, rcHandle);
-
     QPainter painter(this);
-    painter.fillRect(QRect(QPoint(nLeft, rcGroove.top()), QPoint(nRight, rcGroove.bottom())),
-                     palette().color(QPalette::Highlight));
-    // The thumb again, over the highlight.
+
+    // The channel and the ticks, drawn as if the thumb stood at the start:
+    // some styles fill the channel up to the thumb, which would read as a
+    // selection. Only the selection is highlighted.
+    QStyleOptionSlider channel = opt;
+    channel.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderTickmarks;
+    channel.activeSubControls = QStyle::SC_None;
+    channel.sliderPosition = channel.sliderValue = minimum();
+    style()->drawComplexControl(QStyle::CC_Slider, &channel, &painter, this);
+
+    const int nLow = std::clamp(std::min(m_nSelStart, m_nSelEnd), minimum(), maximum());
+    const int nHigh = std::clamp(std::max(m_nSelStart, m_nSelEnd), minimum(), maximum());
+    if (nLow != nHigh) {
+        const QRect rcGroove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+        const QRect rcHandle = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
+        const int nLeft = CenterOf(nLow, rcGroove, rcHandle);
+        const int nRight = CenterOf(nHigh, rcGroove, rcHandle);
+        painter.fillRect(QRect(QPoint(nLeft, rcGroove.top()), QPoint(nRight, rcGroove.bottom())),
+                         palette().color(QPalette::Highlight));
+    }
+    // The thumb, over the highlight.
     opt.subControls = QStyle::SC_SliderHandle;
     style()->drawComplexControl(QStyle::CC_Slider, &opt, &painter, this);
 }

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Drives the built desktop program as a person would, on a virtual X display,
+# with real key presses: opens a WAV file through the Open dialog, moves the
+# thumb with the arrow keys, marks seconds 2 to 5 with Start and End, saves
+# them through the Save dialog, and checks the file against tolvane-cut's cut
+# of the same seconds. Exits 77 (skipped) when there is no virtual display.
+#
+#   save_selection.sh TOLVANE TOLVANE_CUT SAMPLE_WAV [SCREENSHOT_PNG]
+set -euo pipefail
+app=$(realpath "$1") cut=$(realpath "$2") sample=$(realpath "$3") shot=${4:+$(realpath -m "$4")}
+
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  sed "s/^/  program: /" "$work/app.log" >&2 2>/dev/null || true
+  exit 1
+}
+
+# Waits up to 20 s for a window whose title matches; prints its id.
+window() {
+  for _ in $(seq 100); do
+    local id
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.2
+  done
+  fail "no window titled '$1' (open: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+}
+
+# Keys, each followed by a pause: a mnemonic clicks its button only after a
+# short animation, and a person is slower than that anyway.
+keys() {
+  for k in "$@"; do xdotool key "$k"; sleep 0.25; done
+}
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "skipped: Xvfb did not start"; exit 77; }
+export DISPLAY=":$(cat "$work/display")"
+export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+mkdir -m 700 "$work/run"
+
+# Capitals and a space in the name, as real files have them.
+source="$work/Sample Take.WAV"
+cp "$sample" "$source"
+(cd "$work" && exec "$app") >"$work/app.log" 2>&1 &
+app_pid=$!
+pids+=($app_pid)
+
+main=$(window '^Tolvane$')
+xdotool windowfocus --sync "$main"
+keys alt+f o
+window '^Open$' >/dev/null
+xdotool type --delay 30 "Sample Take.WAV"
+keys Return
+main=$(window "^Tolvane - $source\$")
+
+# Tab gives the time line the focus; Home, then two steps right: second 2.
+xdotool windowfocus --sync "$main"
+keys Tab Home Right Right alt+s Right Right Right alt+e
+[ -n "$shot" ] && xwd -silent -id "$main" | xwdtopnm 2>/dev/null | pnmtopng >"$shot"
+
+keys alt+a
+window '^Save As$' >/dev/null
+xdotool type --delay 30 "$work/piece.wav"
+keys Return
+window '^Fragment Saved$' >/dev/null
+keys Return
+
+"$cut" save "$source" --from 2 --to 5 -o "$work/expected.wav" >/dev/null
+cmp "$work/piece.wav" "$work/expected.wav" || fail "the saved piece differs from tolvane-cut's"
+cmp "$source" "$sample" || fail "the source was changed"
+
+# File > Exit ends the program.
+xdotool windowfocus --sync "$main"
+keys alt+f x
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after Exit"
+echo "saved seconds 2 to 5 through the windows: $(stat -c %s "$work/piece.wav") bytes, same as tolvane-cut"
