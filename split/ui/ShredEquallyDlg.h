@@ -1,0 +1,109 @@
+#pragma once
+
+#include "audio/ShredDialog.h"
+#include "platform/ui/QtWindow.h"
+#include "split/ShredValidation.h"
+
+#include <QDialog>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class IFileDialogs;
+class IMessageBoxes;
+class CArrowField;
+namespace Ui {
+class ShredEquallyDlg;
+}
+
+// The main window as the Shred Equally dialog reaches it.
+class IShredDlgOwner : public IShredDialogOwner {
+public:
+    virtual std::string GetFileFilter() const = 0;
+};
+
+// The modal "Shred Equally" dialog: a base file name (typed, browsed for, or
+// the source's own path) and a number of fragments with arrows beside it.
+// Shred checks the number, warns about a long overlap, shows the estimate and
+// ends with OK once it is confirmed; Estimate shows the estimate only. It has
+// no OK button: it ends through Shred, Cancel or its close box.
+//
+// The two kinds differ only in how they check the number and estimate a
+// fragment (ValidateAndEstimate).
+class CShredEquallyDlg : public QDialog {
+    Q_OBJECT
+public:
+    ~CShredEquallyDlg() override;
+
+    // What the dialog ended with: OK only after a confirmed Shred, with the
+    // number field's text as atoi converts it, the base file name as typed and
+    // the overlap time the checks went on with.
+    CShredAnswer GetAnswer() const;
+
+protected:
+    // pEstimate: the Estimate window to ask; null shows the real one.
+    CShredEquallyDlg(const std::string& strSourceName, const std::string& strSourcePath, int32_t nOverlap,
+                     IShredDlgOwner& owner, IMessageBoxes& boxes, IFileDialogs& files, IEstimateWindow* pEstimate,
+                     QWidget* pOwner);
+
+    // The checks and the estimate for the number field's text, by kind of file.
+    virtual CValidation ValidateAndEstimate(const std::string& strCount, const CShredWindows& windows) = 0;
+
+private:
+    class CEstimateOverDialog;
+
+    void OnArrow(int nStep);
+    void OnUseOriginal(bool bChecked);
+    void OnBrowse();
+    void OnShred();
+    void OnEstimate();
+    int RunValidation();
+
+    std::unique_ptr<Ui::ShredEquallyDlg> m_pUi;
+    std::unique_ptr<CArrowField> m_pArrows;
+    std::unique_ptr<IEstimateWindow> m_pOwnEstimate;
+    IShredDlgOwner& m_owner;
+    IMessageBoxes& m_boxes;
+    IFileDialogs& m_files;
+    IEstimateWindow& m_estimate;
+    CQtWnd m_wnd;
+    std::string m_strSourceName;
+    std::string m_strSourcePath;
+    std::string m_strFragments;
+    std::string m_strBaseName;
+    uint32_t m_nFragments = 2;
+    uint32_t m_nOverlap;
+};
+
+class CWaveShredEquallyDlg : public CShredEquallyDlg {
+    Q_OBJECT
+public:
+    CWaveShredEquallyDlg(const CWaveShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes,
+                         IFileDialogs& files, QWidget* pOwner, IEstimateWindow* pEstimate = nullptr);
+
+protected:
+    CValidation ValidateAndEstimate(const std::string& strCount, const CShredWindows& windows) override;
+
+private:
+    CWaveShredArgs m_args;
+};
+
+class CMp3ShredEquallyDlg : public CShredEquallyDlg {
+    Q_OBJECT
+public:
+    CMp3ShredEquallyDlg(const CMp3ShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes, IFileDialogs& files,
+                        QWidget* pOwner, IEstimateWindow* pEstimate = nullptr);
+
+protected:
+    CValidation ValidateAndEstimate(const std::string& strCount, const CShredWindows& windows) override;
+
+private:
+    CMp3ShredArgs m_args;
+};
+
+// Runs the dialog of the file's kind modally, owned by pOwner, and returns how
+// it ended.
+CShredAnswer RunShredEquallyDialog(const CWaveShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes,
+                                   IFileDialogs& files, QWidget* pOwner);
+CShredAnswer RunShredEquallyDialog(const CMp3ShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes,
+                                   IFileDialogs& files, QWidget* pOwner);
