@@ -11,7 +11,6 @@
 
 class IFileDialogs;
 class IMessageBoxes;
-class CArrowField;
 namespace Ui {
 class ShredEquallyDlg;
 }
@@ -46,8 +45,10 @@ protected:
                      IShredDlgOwner& owner, IMessageBoxes& boxes, IFileDialogs& files, IEstimateWindow* pEstimate,
                      QWidget* pOwner);
 
-    // The checks and the estimate for the number field's text, by kind of file.
-    virtual CValidation ValidateAndEstimate(const std::string& strCount, const CShredWindows& windows) = 0;
+    // The checks and the estimate for the number field's text, by kind of file,
+    // starting from the overlap time the dialog holds.
+    virtual CValidation ValidateAndEstimate(const std::string& strCount, uint32_t nOverlap,
+                                            const CShredWindows& windows) = 0;
 
 private:
     class CEstimateOverDialog;
@@ -60,7 +61,6 @@ private:
     int RunValidation();
 
     std::unique_ptr<Ui::ShredEquallyDlg> m_pUi;
-    std::unique_ptr<CArrowField> m_pArrows;
     std::unique_ptr<IEstimateWindow> m_pOwnEstimate;
     IShredDlgOwner& m_owner;
     IMessageBoxes& m_boxes;
@@ -82,7 +82,8 @@ public:
                          IFileDialogs& files, QWidget* pOwner, IEstimateWindow* pEstimate = nullptr);
 
 protected:
-    CValidation ValidateAndEstimate(const std::string& strCount, const CShredWindows& windows) override;
+    CValidation ValidateAndEstimate(const std::string& strCount, uint32_t nOverlap,
+                                    const CShredWindows& windows) override;
 
 private:
     CWaveShredArgs m_args;
@@ -95,7 +96,8 @@ public:
                         QWidget* pOwner, IEstimateWindow* pEstimate = nullptr);
 
 protected:
-    CValidation ValidateAndEstimate(const std::string& strCount, const CShredWindows& windows) override;
+    CValidation ValidateAndEstimate(const std::string& strCount, uint32_t nOverlap,
+                                    const CShredWindows& windows) override;
 
 private:
     CMp3ShredArgs m_args;
