@@ -148,32 +148,6 @@ int CShredEquallyDlg::RunValidation()
     return validation.nResult;
 }
 
-CWaveShredEquallyDlg::CWaveShredEquallyDlg(const CWaveShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes,
-                                           IFileDialogs& files, QWidget* pOwner, IEstimateWindow* pEstimate)
-    : CShredEquallyDlg(args.strSourceName, args.strSourcePath, args.nOverlap, owner, boxes, files, pEstimate, pOwner),
-      m_args(args)
-{
-}
-
-CValidation CWaveShredEquallyDlg::ValidateAndEstimate(const std::string& strCount, uint32_t nOverlap,
-                                                   const CShredWindows& windows)
-{
-    return ::ValidateAndEstimate(strCount, m_args, nOverlap, windows);
-}
-
-CMp3ShredEquallyDlg::CMp3ShredEquallyDlg(const CMp3ShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes,
-                                         IFileDialogs& files, QWidget* pOwner, IEstimateWindow* pEstimate)
-    : CShredEquallyDlg(args.strSourceName, args.strSourcePath, args.nOverlap, owner, boxes, files, pEstimate, pOwner),
-      m_args(args)
-{
-}
-
-CValidation CMp3ShredEquallyDlg::ValidateAndEstimate(const std::string& strCount, uint32_t nOverlap,
-                                                   const CShredWindows& windows)
-{
-    return ::ValidateAndEstimate(strCount, m_args, nOverlap, windows);
-}
-
 namespace {
 
 template <typename Dialog, typename Args>

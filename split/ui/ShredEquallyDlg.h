@@ -27,8 +27,8 @@ public:
 // ends with OK once it is confirmed; Estimate shows the estimate only. It has
 // no OK button: it ends through Shred, Cancel or its close box.
 //
-// The two kinds differ only in how they check the number and estimate a
-// fragment (ValidateAndEstimate).
+// The two kinds, for WAV and MP3 files, differ only in how they check the
+// number and estimate a fragment (ValidateAndEstimate).
 class CShredEquallyDlg : public QDialog {
     Q_OBJECT
 public:
@@ -75,33 +75,32 @@ private:
     uint32_t m_nOverlap;
 };
 
-class CWaveShredEquallyDlg : public CShredEquallyDlg {
-    Q_OBJECT
+// The dialog of one kind of file: its checks and estimate take the file's
+// arguments.
+template <typename Args>
+class CShredEquallyDlgOf : public CShredEquallyDlg {
 public:
-    CWaveShredEquallyDlg(const CWaveShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes,
-                         IFileDialogs& files, QWidget* pOwner, IEstimateWindow* pEstimate = nullptr);
+    CShredEquallyDlgOf(const Args& args, IShredDlgOwner& owner, IMessageBoxes& boxes, IFileDialogs& files,
+                       QWidget* pOwner, IEstimateWindow* pEstimate = nullptr)
+        : CShredEquallyDlg(args.strSourceName, args.strSourcePath, args.nOverlap, owner, boxes, files, pEstimate,
+                           pOwner),
+          m_args(args)
+    {
+    }
 
 protected:
     CValidation ValidateAndEstimate(const std::string& strCount, uint32_t nOverlap,
-                                    const CShredWindows& windows) override;
+                                    const CShredWindows& windows) override
+    {
+        return ::ValidateAndEstimate(strCount, m_args, nOverlap, windows);
+    }
 
 private:
-    CWaveShredArgs m_args;
+    Args m_args;
 };
 
-class CMp3ShredEquallyDlg : public CShredEquallyDlg {
-    Q_OBJECT
-public:
-    CMp3ShredEquallyDlg(const CMp3ShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes, IFileDialogs& files,
-                        QWidget* pOwner, IEstimateWindow* pEstimate = nullptr);
-
-protected:
-    CValidation ValidateAndEstimate(const std::string& strCount, uint32_t nOverlap,
-                                    const CShredWindows& windows) override;
-
-private:
-    CMp3ShredArgs m_args;
-};
+using CWaveShredEquallyDlg = CShredEquallyDlgOf<CWaveShredArgs>;
+using CMp3ShredEquallyDlg = CShredEquallyDlgOf<CMp3ShredArgs>;
 
 // Runs the dialog of the file's kind modally, owned by pOwner, and returns how
 // it ended.
