@@ -150,11 +150,11 @@ int CShredEquallyDlg::RunValidation()
 
 namespace {
 
-template <typename Dialog, typename Args>
+template <typename Args>
 CShredAnswer RunDialog(const Args& args, IShredDlgOwner& owner, IMessageBoxes& boxes, IFileDialogs& files,
                        QWidget* pOwner)
 {
-    Dialog dlg(args, owner, boxes, files, pOwner);
+    CShredEquallyDlgOf<Args> dlg(args, owner, boxes, files, pOwner);
     dlg.exec();
     return dlg.GetAnswer();
 }
@@ -164,11 +164,11 @@ CShredAnswer RunDialog(const Args& args, IShredDlgOwner& owner, IMessageBoxes& b
 CShredAnswer RunShredEquallyDialog(const CWaveShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes,
                                    IFileDialogs& files, QWidget* pOwner)
 {
-    return RunDialog<CWaveShredEquallyDlg>(args, owner, boxes, files, pOwner);
+    return RunDialog(args, owner, boxes, files, pOwner);
 }
 
 CShredAnswer RunShredEquallyDialog(const CMp3ShredArgs& args, IShredDlgOwner& owner, IMessageBoxes& boxes,
                                    IFileDialogs& files, QWidget* pOwner)
 {
-    return RunDialog<CMp3ShredEquallyDlg>(args, owner, boxes, files, pOwner);
+    return RunDialog(args, owner, boxes, files, pOwner);
 }
