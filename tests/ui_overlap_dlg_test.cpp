@@ -3,6 +3,7 @@
 #include "platform/ui/QtWindow.h"
 #include "split/ui/OverlapDlg.h"
 #include "support/TempDir.h"
+#include "support/UiControls.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -19,15 +20,6 @@ namespace {
 const std::string kName = "Overlap time";
 
 QString QPath(const std::string& strPath) { return QString::fromStdString(strPath); }
-template <typename T>
-T* ByControlId(QWidget& root, int nId)
-{
-    for (QWidget* w : root.findChildren<QWidget*>())
-        if (w->property("controlId").toInt() == nId)
-            return qobject_cast<T*>(w);
-    return nullptr;
-}
-
 struct CRecordingBoxes : IMessageBoxes {
     EMsgAnswer MessageBox(CWnd* pOwner, const std::string& strText, const std::string& strCaption, EMsgIcon icon,
                           EMsgButtons) override

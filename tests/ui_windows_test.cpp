@@ -1,6 +1,7 @@
 #include "platform/ui/QtMessageBoxes.h"
 #include "platform/ui/QtWindow.h"
 #include "split/ui/ShredProgressDlg.h"
+#include "support/UiControls.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,14 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QWidget* ByControlId(QWidget& root, int nId)
-{
-    for (QWidget* w : root.findChildren<QWidget*>())
-        if (w->property("controlId").toInt() == nId)
-            return w;
-    return nullptr;
-}
 
 struct CPaintCounter : QObject {
     int nPaints = 0;

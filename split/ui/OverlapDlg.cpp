@@ -1,20 +1,10 @@
 #include "split/ui/OverlapDlg.h"
 
+#include "platform/ui/ArrowField.h"
 #include "platform/ui/KeyFilter.h"
 #include "platform/ui/QtWindow.h"
 #include "split/OverlapSetting.h"
 #include "ui_OverlapDlg.h"
-
-#include <QKeyEvent>
-#include <QRegularExpressionValidator>
-
-namespace {
-
-// The arrows' scroll bar rests in the middle of this range, so that both
-// arrows always have somewhere to go.
-constexpr int kArrowRest = 1;
-
-} // namespace
 
 COverlapDlg::COverlapDlg(ISettings& settings, IMessageBoxes& boxes, QWidget* pOwner)
     : COverlapDlg(0, false, settings, boxes, pOwner)
@@ -32,23 +22,8 @@ COverlapDlg::COverlapDlg(uint32_t nOverlap, bool bUseValue, ISettings& settings,
     setModal(true);
     CKeyFilter::SwallowEnterAndEscape(this);
 
-    QLineEdit* pEdit = m_pUi->timeEdit;
-    pEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), pEdit));
-    // Room for a few digits, in the dialog's own font.
-    const QFontMetrics metrics = pEdit->fontMetrics();
-    pEdit->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("0000000")) +
-                         pEdit->textMargins().left() + pEdit->textMargins().right() + 2 * metrics.averageCharWidth());
-    pEdit->installEventFilter(this);
-
-    QScrollBar* pArrows = m_pUi->timeArrows;
-    pArrows->setRange(kArrowRest - 1, kArrowRest + 1);
-    pArrows->setSingleStep(1);
-    pArrows->setPageStep(1);
-    pArrows->setValue(kArrowRest);
-    pArrows->setFixedHeight(pEdit->sizeHint().height());
-    connect(pArrows, &QAbstractSlider::actionTriggered, this, &COverlapDlg::OnArrow);
-
-    m_pUi->introText->setMinimumWidth(metrics.averageCharWidth() * 50);
+    new CArrowField(m_pUi->timeEdit, m_pUi->timeArrows, 7, [this](int nStep) { OnArrow(nStep); });
+    m_pUi->introText->setMinimumWidth(m_pUi->introText->fontMetrics().averageCharWidth() * 50);
 
     connect(m_pUi->saveCheck, &QCheckBox::toggled, this, &COverlapDlg::OnSaveToggled);
     connect(m_pUi->okButton, &QPushButton::clicked, this, &COverlapDlg::OnOk);
@@ -63,31 +38,14 @@ void COverlapDlg::showEvent(QShowEvent* pEvent)
     QDialog::showEvent(pEvent);
 }
 
-// Up and Down in the field work the arrows, for those who use the keyboard.
-bool COverlapDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
-{
-    if (pWatched == m_pUi->timeEdit && pEvent->type() == QEvent::KeyPress) {
-        const int nKey = static_cast<QKeyEvent*>(pEvent)->key();
-        if (nKey == Qt::Key_Up || nKey == Qt::Key_Down) {
-            m_pUi->timeArrows->triggerAction(nKey == Qt::Key_Up ? QAbstractSlider::SliderSingleStepSub
-                                                                : QAbstractSlider::SliderSingleStepAdd);
-            return true;
-        }
-    }
-    return QDialog::eventFilter(pWatched, pEvent);
-}
-
 // The upper arrow adds a second, the lower one takes one away. They step the
 // time the dialog holds, not what is typed in the field, and do nothing while
 // the time is to be saved.
-void COverlapDlg::OnArrow(int nAction)
+void COverlapDlg::OnArrow(int nStep)
 {
-    m_pUi->timeArrows->setSliderPosition(kArrowRest);
-    if (m_pUi->saveCheck->isChecked())
+    if (m_pUi->saveCheck->isChecked() || nStep == 0)
         return;
-    if (nAction != QAbstractSlider::SliderSingleStepSub && nAction != QAbstractSlider::SliderSingleStepAdd)
-        return;
-    m_nOverlap = StepOverlap(m_nOverlap, nAction == QAbstractSlider::SliderSingleStepSub);
+    m_nOverlap = StepOverlap(m_nOverlap, nStep > 0);
     ShowOverlap();
 }
 

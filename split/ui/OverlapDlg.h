@@ -27,10 +27,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* pEvent) override;
-    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
-    void OnArrow(int nAction);
+    void OnArrow(int nStep);
     void OnSaveToggled(bool bChecked);
     void OnOk();
     void ShowOverlap();
