@@ -13,6 +13,7 @@
 #include "split/ui/OverlapDlg.h"
 #include "ui_MainDlg.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <algorithm>
 #include <climits>
@@ -101,7 +102,9 @@ std::string CMainDlg::GetFileFilter() const
 
 uint32_t CMainDlg::RunCustomizeDialog(uint32_t nOverlap, bool bUseValue)
 {
-    COverlapDlg dlg(nOverlap, bUseValue, m_services.settings, m_services.ui, this);
+    // Over the Shred Equally dialog when its overlap check asks for it.
+    QWidget* pOwner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+    COverlapDlg dlg(nOverlap, bUseValue, m_services.settings, m_services.ui, pOwner);
     dlg.exec();
     return dlg.GetOverlap();
 }

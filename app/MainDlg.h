@@ -3,7 +3,7 @@
 #include "platform/MessageBox.h"
 #include "platform/ui/QtWindow.h"
 #include "player/MediaPlayer.h"
-#include "split/ShredValidation.h"
+#include "split/ui/ShredEquallyDlg.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -40,7 +40,7 @@ enum class EPlayState : uint8_t { Idle = 0, Playing = 1, Stopped = 2 };
 // one opened audio file and lives for the whole run; closing it ends the
 // program. Everything it shows or asks goes through the services it is given,
 // so tests answer message boxes, file dialogs, settings and the player.
-class CMainDlg : public QDialog, public IShredDialogOwner, private IMediaPlayerEvents {
+class CMainDlg : public QDialog, public IShredDlgOwner, private IMediaPlayerEvents {
     Q_OBJECT
 public:
     struct CServices {
@@ -56,7 +56,7 @@ public:
     // What the Shred Equally dialog asks of the main window.
     void Customize() override;
     uint32_t GetOverlapTime() const override { return m_nOverlap; }
-    std::string GetFileFilter() const;
+    std::string GetFileFilter() const override;
 
     const CAudioFile* GetAudioFile() const { return m_pAudioFile.get(); }
     EPlayState GetPlayState() const { return m_ePlayState; }

@@ -1,6 +1,8 @@
 #include "app/QtAudioUi.h"
 
 #include "app/MainDlg.h"
+#include "audio/ui/Mp3InfoDlg.h"
+#include "audio/ui/WaveInfoDlg.h"
 #include "platform/ui/QtWindow.h"
 #include "split/ui/ShredProgressDlg.h"
 
@@ -17,16 +19,23 @@ std::unique_ptr<IShredProgress> CQtAudioUi::CreateProgress(CWnd* pOwner)
     return std::make_unique<CShredProgressDlg>(CQtWnd::WidgetOf(pOwner));
 }
 
-CShredAnswer CQtAudioUi::RunWaveShredDialog(const CWaveShredArgs&)
+// The dialogs run over the main window, the only owner the audio file has.
+CShredAnswer CQtAudioUi::RunWaveShredDialog(const CWaveShredArgs& args)
 {
-    return {};
+    return m_pMainDlg ? RunShredEquallyDialog(args, *m_pMainDlg, m_boxes, m_files, m_pMainDlg) : CShredAnswer{};
 }
 
-CShredAnswer CQtAudioUi::RunMp3ShredDialog(const CMp3ShredArgs&)
+CShredAnswer CQtAudioUi::RunMp3ShredDialog(const CMp3ShredArgs& args)
 {
-    return {};
+    return m_pMainDlg ? RunShredEquallyDialog(args, *m_pMainDlg, m_boxes, m_files, m_pMainDlg) : CShredAnswer{};
 }
 
-void CQtAudioUi::ShowWaveInformation(const CWaveInfoValues&) {}
+void CQtAudioUi::ShowWaveInformation(const CWaveInfoValues& info)
+{
+    ShowWaveInformationDialog(info, m_pMainDlg);
+}
 
-void CQtAudioUi::ShowMp3Information(const CMp3InfoValues&) {}
+void CQtAudioUi::ShowMp3Information(const CMp3InfoValues& info)
+{
+    ShowMp3InformationDialog(info, m_pMainDlg);
+}

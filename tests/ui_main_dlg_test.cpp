@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <filesystem>
@@ -403,6 +404,124 @@ TEST_F(MainDlgTest, EnterAndEscapeLeaveTheWindowOpen)
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
         QTest::keyClick(&dlg, key);
     EXPECT_TRUE(dlg.isVisible());
+}
+
+} // namespace
+
+namespace {
+
+// Playback as the buttons, the time line and the player's events drive it:
+// after each script, what the player was told, the buttons, the timer and the
+// play state. The file lasts 150 s: ten seconds a step, positions 0 to 15.
+struct SPlaybackCase {
+    const char* name;
+    std::vector<std::string> script;
+    Log calls; // "file" stands for "file PATH"
+    std::string strButtons;
+    bool bTimer;
+    EPlayState state;
+};
+
+class MainDlgPlayback : public MainDlgTest, public ::testing::WithParamInterface<SPlaybackCase> {
+protected:
+    void Do(const std::string& strStep)
+    {
+        if (strStep == "play")
+            Click(1044);
+        else if (strStep == "stop")
+            Click(1045);
+        else if (strStep == "right" || strStep == "end-key" || strStep == "pgup")
+            QTest::keyClick(&Slider(), strStep == "right" ? Qt::Key_Right : strStep == "pgup" ? Qt::Key_PageUp : Qt::Key_End);
+        else if (strStep == "drag") {
+            Slider().SetPos(9);
+            emit Slider().Scrolled(CTrackBar::ThumbTrack);
+        } else if (strStep == "release")
+            emit Slider().Scrolled(CTrackBar::ThumbPosition);
+        else if (strStep == "tick")
+            dlg.OnTimer();
+        else if (strStep == "error")
+            player.pEvents->OnPlayerError();
+        else if (strStep == "eos")
+            player.pEvents->OnEndOfStream(0);
+        else if (strStep == "save")
+            Click(1042);
+        else if (strStep == "shred")
+            Command(32772)->trigger();
+        else if (strStep == "info")
+            Command(32774)->trigger();
+        else
+            FAIL() << strStep;
+    }
+};
+
+TEST_P(MainDlgPlayback, FollowsTheStateTable)
+{
+    WriteSparseWav(strWav, SmallWav(), 8000 * 150);
+    Open(strWav);
+    MoveTo(7);
+    Click(1046);
+    MoveTo(8);
+    Click(1040); // a marked selection, so that Save can be pressed
+    log.clear();
+    for (const std::string& strStep : GetParam().script)
+        Do(strStep);
+    Log expected = GetParam().calls;
+    std::ranges::replace(expected, std::string("file"), "file " + strWav);
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(Buttons().substr(5), GetParam().strButtons);
+    EXPECT_EQ(dlg.IsTimerRunning(), GetParam().bTimer);
+    EXPECT_EQ(dlg.GetPlayState(), GetParam().state);
+}
+
+using S = EPlayState;
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, MainDlgPlayback,
+    ::testing::Values(
+        SPlaybackCase{"PlayStartsAtTheThumb", {"play"}, {"file", "position 80", "play"}, "-T", true, S::Playing},
+        SPlaybackCase{"StopKeepsTheFile", {"play", "stop"}, {"file", "position 80", "play", "stop"}, "P-", false, S::Stopped},
+        SPlaybackCase{"PlayAfterStopResumes", {"play", "stop", "right", "play"},
+                      {"file", "position 80", "play", "stop", "play"}, "-T", true, S::Playing},
+        SPlaybackCase{"ArrowSeeks", {"play", "right"}, {"file", "position 80", "play", "position 90", "play"}, "-T", true, S::Playing},
+        SPlaybackCase{"PageSeeks", {"play", "pgup"}, {"file", "position 80", "play", "position 70", "play"}, "-T", true, S::Playing},
+        SPlaybackCase{"EndKeySeeks", {"play", "end-key"}, {"file", "position 80", "play", "position 150", "play"}, "-T", true, S::Playing},
+        SPlaybackCase{"DragHoldsTheTimer", {"play", "drag"}, {"file", "position 80", "play"}, "-T", false, S::Playing},
+        SPlaybackCase{"ReleaseSeeks", {"play", "drag", "release"}, {"file", "position 80", "play", "position 90", "play"}, "-T", true, S::Playing},
+        SPlaybackCase{"IdleMovesTellNothing", {"right", "drag", "release"}, {}, "P-", false, S::Idle},
+        SPlaybackCase{"EndThenPlayFromTheEnd", {"play", "eos", "play"},
+                      {"file", "position 80", "play", "file", "position 150", "play"}, "-T", true, S::Playing},
+        SPlaybackCase{"ErrorGoesIdle", {"play", "error"}, {"file", "position 80", "play"}, "P-", false, S::Idle},
+        SPlaybackCase{"SaveStopsFirst", {"play", "save"}, {"file", "position 80", "play", "stop", "save dialog"}, "P-", false, S::Stopped},
+        SPlaybackCase{"ShredStops", {"play", "shred"}, {"file", "position 80", "play", "stop"}, "P-", false, S::Stopped},
+        SPlaybackCase{"InformationLetsItPlay", {"play", "info"}, {"file", "position 80", "play"}, "-T", true, S::Playing}),
+    ByName);
+
+TEST_F(MainDlgTest, TimerMovesTheThumbAndGrowsTheSelection)
+{
+    WriteSparseWav(strWav, SmallWav(), 8000 * 60); // three seconds a step
+    Open(strWav);
+    Click(1046);
+    Click(1044);
+    for (auto [dSeconds, nPos] : {std::pair{10.9, 3}, std::pair{17.0, 5}, std::pair{2.99, 0}}) {
+        player.dPosition = dSeconds;
+        dlg.OnTimer();
+        EXPECT_EQ(Slider().GetPos(), nPos);
+        EXPECT_EQ(Slider().GetSelEnd(), nPos);
+    }
+}
+
+TEST_F(MainDlgTest, LegendAndErrorsSpeakInBoxes)
+{
+    WriteSparseWav(strWav, SmallWav(), 8000 * 600);
+    Open(strWav);
+    Click(1041);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].strText, "Each interval on the slider represents 60 second(s).");
+    EXPECT_EQ(ui.messages[0].strCaption, "Legend");
+    EXPECT_EQ(ui.messages[0].icon, EMsgIcon::None);
+    Click(1044);
+    player.pEvents->OnPlayerError();
+    EXPECT_EQ(ui.messages.back().strText, "No audio device.");
+    EXPECT_EQ(ui.messages.back().icon, EMsgIcon::Stop);
 }
 
 } // namespace
