@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   sox lame mpg123 twolame
   time locales
+  man-db groff-base
 )
 
 missing=()

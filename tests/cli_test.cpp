@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
+#include <sstream>
 
 #include <sys/stat.h>
 
@@ -236,3 +238,21 @@ TEST_F(Cli, Mp3FilesToo)
     EXPECT_EQ(Lines(Cut({"shred", mp3, "-n", "2"}).strOut).back(), dir / "LIVE-2.mp3");
 }
 
+// The manual page names every command and option that --help shows.
+TEST(CliHelp, TheManualPageCoversEveryOptionAndCommand)
+{
+    const std::string strHelp = Cut({"--help"}).strOut;
+    std::ifstream in(std::string(TOLVANE_SOURCE_DIR) + "/doc/tolvane-cut.1");
+    std::stringstream page;
+    page << in.rdbuf();
+    const std::string strPage = std::regex_replace(page.str(), std::regex(R"(\\f[BIRP]|\\)"), "");
+    ASSERT_FALSE(strPage.empty());
+    const std::regex word(R"((?:^|[\s\[|,])(--?[a-z][a-z-]*|--(?=\s)|tolvane-cut [a-z]+))");
+    int nFound = 0;
+    for (auto it = std::sregex_iterator(strHelp.begin(), strHelp.end(), word); it != std::sregex_iterator(); ++it) {
+        const std::string strWord = (*it)[1];
+        ++nFound;
+        EXPECT_NE(strPage.find(strWord.substr(strWord.rfind(' ') + 1)), std::string::npos) << strWord;
+    }
+    EXPECT_GE(nFound, 15);
+}
