@@ -121,7 +121,11 @@ void CAudioFile::CopyAll(CFile& output, uint64_t nCount, IShredProgress* pProgre
 
 bool CAudioFile::CreateOutput(CFile& output, const std::string& strPath)
 {
-    return output.Open(strPath, CFile::EMode::Create);
+    if (output.Open(strPath, CFile::EMode::Create))
+        return true;
+    m_strFailedOutput = strPath;
+    m_strCreateError = output.GetOpenError();
+    return false;
 }
 
 int32_t CAudioFile::ReportSelectionSaved(double dSeconds)

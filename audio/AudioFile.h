@@ -49,6 +49,11 @@ public:
     std::string GetFileName() const { return m_file.GetFileName(); }
     std::string GetFilePath() const { return m_file.GetFilePath(); }
     int32_t GetError() const { return m_nError; }
+    // The system's reason why the source could not be opened.
+    const std::string& GetOpenError() const { return m_file.GetOpenError(); }
+    // The last output that could not be created, and the system's reason.
+    const std::string& GetFailedOutput() const { return m_strFailedOutput; }
+    const std::string& GetCreateError() const { return m_strCreateError; }
     double GetDuration() const { return m_dDuration; }
     void SetOverlapTime(int32_t nSeconds) { m_nOverlap = nSeconds; }
     // The paths of the fragments of the last equal split that were left
@@ -77,8 +82,8 @@ protected:
     void CopyAll(CFile& output, uint64_t nCount, IShredProgress* pProgress);
 
     // Creates an output file, refusing the source itself or any other file
-    // this program holds open.
-    static bool CreateOutput(CFile& output, const std::string& strPath);
+    // this program holds open; a failure is kept for GetCreateError().
+    bool CreateOutput(CFile& output, const std::string& strPath);
 
     // Tells how long the saved selection lasts ("Fragment Saved"); returns 0.
     int32_t ReportSelectionSaved(double dSeconds);
@@ -102,4 +107,6 @@ protected:
     IAudioUi& m_ui;
     std::vector<std::string> m_emptyFragments;
     std::vector<std::string> m_writtenFragments;
+    std::string m_strFailedOutput;
+    std::string m_strCreateError;
 };

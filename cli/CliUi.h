@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <string>
 
-// The audio file model's windows, for the command line: messages go to
-// standard error (notices to standard output), the progress window is a bar on
-// a terminal, the Shred Equally dialog is answered from the options and runs
-// the same validation (the overlap question is answered No, the estimate is
-// printed and confirmed unless only the estimate was asked for), and File
-// Information prints its lines.
+// The audio file model's windows, for the command line: errors go to standard
+// error, naming the file they are about (notices go to pOut), the progress
+// window is a bar on a terminal, the Shred Equally dialog is answered from the
+// options and runs the same validation (the overlap question becomes a
+// warning and the split goes on with the overlap given; the estimate is
+// printed and confirmed unless only the estimate was asked for; fragment names
+// that stand for a folder, a device or the source are refused before anything
+// is written), and File Information prints its lines.
 class CCliUi : public IAudioUi, private IShredDialogOwner, private IEstimateWindow {
 public:
     struct SShredOptions {
@@ -20,10 +22,12 @@ public:
         bool bEstimateOnly = false;
     };
 
-    CCliUi(std::FILE* pOut, std::FILE* pErr, bool bShowProgress);
+    // strSubject: the source's path as the user gave it, which errors name.
+    CCliUi(std::FILE* pOut, std::FILE* pErr, bool bShowProgress, std::string strSubject);
 
     void SetShredOptions(SShredOptions options) { m_shred = std::move(options); }
-    // True when the shred options failed the dialog's checks.
+    // True when the shred options failed the dialog's checks, or a fragment's
+    // name was refused.
     bool HadInputError() const { return m_bInputError; }
 
     EMsgAnswer MessageBox(CWnd* pOwner, const std::string& strText, const std::string& strCaption, EMsgIcon icon,
@@ -44,7 +48,9 @@ private:
     std::FILE* m_pOut;
     std::FILE* m_pErr;
     bool m_bShowProgress;
+    std::string m_strSubject;
     SShredOptions m_shred;
     bool m_bInputError = false;
+    bool m_bOverlapTooLong = false;
     uint32_t m_nOverlap = 0;
 };

@@ -118,12 +118,13 @@ bool TryLock(int fd, int nOperation)
     return nResult == 0 || (errno != EWOULDBLOCK && errno != EAGAIN);
 }
 
-// Writes all nCount bytes at nOffset; returns 0 or the errno (ENOSPC when the
-// disk took nothing).
-int WriteAllAt(int fd, const unsigned char* p, size_t nCount, uint64_t nOffset)
+// Writes all nCount bytes at nOffset, or where a stream stands; returns 0 or
+// the errno (ENOSPC when the disk took nothing).
+int WriteAllAt(int fd, const unsigned char* p, size_t nCount, uint64_t nOffset, bool bStream = false)
 {
     for (size_t nDone = 0; nDone < nCount;) {
-        const ssize_t n = ::pwrite(fd, p + nDone, nCount - nDone, static_cast<off_t>(nOffset + nDone));
+        const ssize_t n = bStream ? ::write(fd, p + nDone, nCount - nDone)
+                                  : ::pwrite(fd, p + nDone, nCount - nDone, static_cast<off_t>(nOffset + nDone));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -275,6 +276,8 @@ bool CFile::OpenForReading(const std::string& strPath)
 
 bool CFile::OpenForCreation(const std::string& strPath)
 {
+    if (strPath == kStandardOutput)
+        return OpenStandardOutput();
     const CSignalsHeld held;
     auto fail = [&](int nErrno, int fdTemp, int fdReplaced) {
         m_strOpenError = SystemText(nErrno);
@@ -303,21 +306,8 @@ bool CFile::OpenForCreation(const std::string& strPath)
 
     if (bExists && !S_ISREG(st.st_mode)) {
         // A device or a pipe: written in place, nothing to rename.
-        if (IsHeld(KeyOf(st)))
-            return fail(EBUSY, -1, -1);
         const int fd = ::open(strTarget.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0)
-            return fail(errno, -1, -1);
-        struct stat opened {};
-        if (::fstat(fd, &opened) != 0)
-            return fail(errno, fd, -1);
-        m_fd = fd;
-        m_bExclusive = true;
-        m_id = {KeyOf(opened).first, KeyOf(opened).second};
-        std::lock_guard<std::mutex> lock(g_holdersMutex);
-        g_holders[KeyOf(opened)].bExclusive = true;
-        m_strPath = AbsolutePath(strPath);
-        return true;
+        return fd < 0 ? fail(errno, -1, -1) : AdoptInPlace(fd, strPath);
     }
 
     // The file to be replaced: not one this program holds, one we may write,
@@ -397,6 +387,35 @@ bool CFile::OpenForCreation(const std::string& strPath)
     return true;
 }
 
+bool CFile::OpenStandardOutput()
+{
+    const int fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        m_strOpenError = SystemText(errno);
+        return false;
+    }
+    m_bStream = AdoptInPlace(fd, kStandardOutput);
+    return m_bStream;
+}
+
+bool CFile::AdoptInPlace(int fd, const std::string& strPath)
+{
+    struct stat opened {};
+    const int nErrno = ::fstat(fd, &opened) != 0 ? errno : IsHeld(KeyOf(opened)) ? EBUSY : 0;
+    if (nErrno != 0) {
+        m_strOpenError = SystemText(nErrno);
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_bExclusive = true;
+    m_id = {KeyOf(opened).first, KeyOf(opened).second};
+    std::lock_guard<std::mutex> lock(g_holdersMutex);
+    g_holders[KeyOf(opened)].bExclusive = true;
+    m_strPath = AbsolutePath(strPath);
+    return true;
+}
+
 int CFile::Commit() noexcept
 {
     // Check again: the name may have come to hold a file this program has
@@ -453,6 +472,7 @@ int CFile::Release() noexcept
     m_strTempPath.clear();
     m_strTarget.clear();
     m_bExclusive = false;
+    m_bStream = false;
     m_nBufIndex = 0;
     m_nBufFill = 0;
     m_bDirty = false;
@@ -481,7 +501,7 @@ void CFile::Flush()
 {
     if (!m_bDirty || m_pMem)
         return;
-    if (const int nErrno = WriteAllAt(m_fd, m_pBuf.get(), m_nBufIndex, m_nBufStart); nErrno != 0)
+    if (const int nErrno = WriteAllAt(m_fd, m_pBuf.get(), m_nBufIndex, m_nBufStart, m_bStream); nErrno != 0)
         Fail(nErrno);
     m_nBufStart += m_nBufIndex;
     m_nBufIndex = 0;
@@ -589,7 +609,7 @@ uint64_t CFile::TransferTo(CFile& output, uint64_t nCount)
         output.m_nBufStart += nDone;
         return nDone;
     }
-    if (nCount >= kDirectFrom && !m_bDirty && m_fd >= 0 && output.m_fd >= 0) {
+    if (nCount >= kDirectFrom && !m_bDirty && m_fd >= 0 && output.m_fd >= 0 && !output.m_bStream) {
         output.Flush();
         const uint64_t nIn = GetPosition();
         const uint64_t nOut = output.GetPosition();
@@ -667,6 +687,8 @@ uint64_t CFile::Seek(int64_t nOffset, EFrom from)
     if ((nOffset < 0 && base < -nOffset) || (nOffset > 0 && base > INT64_MAX - nOffset))
         Fail(EINVAL);
     const auto target = static_cast<uint64_t>(base + nOffset);
+    if (m_bStream && target != GetPosition())
+        Fail(ESPIPE);
     Flush();
     if (target >= m_nBufStart && target - m_nBufStart <= m_nBufFill) {
         m_nBufIndex = static_cast<uint32_t>(target - m_nBufStart);

@@ -41,7 +41,9 @@ private:
 // not complete (a failed write, a full disk, an interrupted run) never stands
 // under its final name, and a file it would replace stays as it was until
 // then. An object destroyed without Close(), or given up with Discard(),
-// removes what it wrote. Devices (/dev/null) are written in place.
+// removes what it wrote. Devices (/dev/null) are written in place, and
+// kStandardOutput is the process's own standard output, written in order from
+// where it stands (a pipe cannot seek).
 //
 // While a CMemoryFiles store exists, files are opened in it instead, under
 // the same rules, so that tests and fuzzing run without the disk.
@@ -57,6 +59,8 @@ class CFile {
 public:
     enum class EMode { Read, Create };
     enum class EFrom { Begin, Current };
+    // The path that creates no file but writes to standard output.
+    static constexpr const char* kStandardOutput = "/dev/stdout";
 
     CFile();
     ~CFile();
@@ -103,6 +107,9 @@ private:
     bool OpenInMemory(CMemoryFiles& store, const std::string& strPath, EMode mode);
     bool OpenForReading(const std::string& strPath);
     bool OpenForCreation(const std::string& strPath);
+    bool OpenStandardOutput();
+    // Holds the device or stream just opened for writing in place.
+    bool AdoptInPlace(int fd, const std::string& strPath);
     // Gives the temporary file its final name, unless that name now holds a
     // file this program has open; returns 0 or the errno.
     int Commit() noexcept;
@@ -118,6 +125,8 @@ private:
     std::string m_strPath;
     std::string m_strOpenError;
     bool m_bExclusive = false;
+    // Written with write() from where the descriptor stands, never at an offset.
+    bool m_bStream = false;
     SIdentity m_id;
     // Create mode on a regular file: the temporary file being written, the
     // name it will take, and the file of that name it replaces (held locked).
