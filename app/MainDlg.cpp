@@ -18,10 +18,12 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 namespace {
 
 constexpr const char* kCaption = "Tolvane";
+constexpr const char* kCannotCreateText = "Cannot create destination file.";
 
 // The steps a time line can have, each with the longest whole-second playing
 // time it is chosen for.
@@ -234,8 +236,7 @@ void CMainDlg::OnEnd()
     if (!m_pAudioFile)
         return;
     if (m_pSlider->GetSelStart() == m_pSlider->GetSelEnd()) {
-        m_services.ui.MessageBox(&m_wnd, "Please make a selection by dragging the slider thumb.", "Error",
-                                 EMsgIcon::Exclamation, EMsgButtons::Ok);
+        ShowMessage("Please make a selection by dragging the slider thumb.", "Error", EMsgIcon::Exclamation);
         return;
     }
     m_nAnchor = -1;
@@ -291,8 +292,7 @@ void CMainDlg::OnSave()
         nStatus = m_pAudioFile->SaveSelection(*strPath, nStart, nEnd, static_cast<int32_t>(m_nSecsPerStep));
     });
     if (bDone && nStatus != kStatusOk)
-        m_services.ui.MessageBox(&m_wnd, "Cannot create destination file.", "Error", EMsgIcon::Exclamation,
-                                 EMsgButtons::Ok);
+        ShowMessage(kCannotCreateText, "Error", EMsgIcon::Exclamation);
     EndSelection();
 }
 
@@ -303,7 +303,17 @@ void CMainDlg::OnShredEqually()
     if (!m_pAudioFile)
         return;
     StopPlayback();
-    m_pAudioFile->ShredEqually();
+    // A split that stopped at a fragment it could not create must not look
+    // like one that finished.
+    if (m_pAudioFile->ShredEqually() != kStatusOk)
+        ShowMessage(kCannotCreateText, "Error", EMsgIcon::Exclamation);
+    const std::vector<std::string>& empty = m_pAudioFile->GetEmptyFragments();
+    if (!empty.empty()) {
+        std::string strText = "No audio frame was found where these fragments start, so they were not written:";
+        for (const std::string& strPath : empty)
+            strText += "\n" + strPath;
+        ShowMessage(strText, "Error", EMsgIcon::Exclamation);
+    }
 }
 
 void CMainDlg::OnFileInformation()

@@ -138,6 +138,10 @@ int32_t CAudioFile::ReportSelectionSaved(double dSeconds)
 
 uint32_t CAudioFile::AcceptedFragmentCount(const CShredAnswer& answer)
 {
+    // Every Shred Equally starts here: a cancelled one leaves no fragments
+    // of an earlier split listed.
+    m_emptyFragments.clear();
+    m_writtenFragments.clear();
     if (!answer.bOk)
         return 0;
     const auto n = static_cast<uint32_t>(answer.nFragments);
@@ -151,8 +155,6 @@ uint32_t CAudioFile::AcceptedFragmentCount(const CShredAnswer& answer)
 int32_t CAudioFile::WriteFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
                                    const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writeFragment)
 {
-    m_emptyFragments.clear();
-    m_writtenFragments.clear();
     const std::string strBase = FragmentBase(strBaseName, GetFilePath(), ToUpperUtf8(strExt));
     auto pProgress = m_ui.CreateProgress(m_pParentWnd);
     pProgress->SetTotalFiles(n);

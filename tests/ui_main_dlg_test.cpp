@@ -6,6 +6,7 @@
 #include "platform/Settings.h"
 #include "platform/ui/TrackBar.h"
 #include "support/Mp3Builder.h"
+#include "support/RunCommand.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
 
@@ -522,6 +523,39 @@ TEST_F(MainDlgTest, LegendAndErrorsSpeakInBoxes)
     player.pEvents->OnPlayerError();
     EXPECT_EQ(ui.messages.back().strText, "No audio device.");
     EXPECT_EQ(ui.messages.back().icon, EMsgIcon::Stop);
+}
+
+} // namespace
+
+namespace {
+
+// Shred Equally from the main window writes what tolvane-cut writes for the
+// same count and overlap, and says so when it could not finish.
+TEST_F(MainDlgTest, ShredWritesWhatTheCommandLineWritesOrSaysWhyNot)
+{
+    settings.values["Overlap time"] = 2;
+    Open(strWav);
+    std::filesystem::create_directories(dir.Path() + "/gui");
+    std::filesystem::create_directories(dir.Path() + "/cli");
+    ui.shredAnswer = {.bOk = true, .nFragments = 3, .strBaseName = dir.Path() + "/gui/take", .nOverlap = 2};
+    Command(32772)->trigger();
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(RunCommand({TOLVANE_CUT, "shred", strWav, "-n", "3", "--overlap", "2", "--base", dir.Path() + "/cli/take"}).nExit, 0);
+    for (const char* pszName : {"TAKE-1.wav", "TAKE-2.wav", "TAKE-3.wav"}) {
+        const Bytes fromWindow = ReadBytes(dir.Path() + "/gui/" + pszName);
+        EXPECT_FALSE(fromWindow.empty()) << pszName;
+        EXPECT_EQ(fromWindow, ReadBytes(dir.Path() + "/cli/" + pszName)) << pszName;
+    }
+
+    ui.shredAnswer = {.bOk = false};
+    Command(32772)->trigger();
+    EXPECT_TRUE(ui.messages.empty());
+
+    ui.shredAnswer = {.bOk = true, .nFragments = 2, .strBaseName = dir.Path() + "/missing/take"};
+    Command(32772)->trigger();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].strText, "Cannot create destination file.");
+    EXPECT_EQ(ui.messages[0].icon, EMsgIcon::Exclamation);
 }
 
 } // namespace
