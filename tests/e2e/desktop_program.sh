@@ -2,12 +2,15 @@
 # Drives the built desktop program as a person would, on a virtual X display,
 # with real key presses: opens a WAV file through the Open dialog, moves the
 # thumb with the arrow keys, marks seconds 2 to 5 with Start and End, saves
-# them through the Save dialog, and checks the file against tolvane-cut's cut
-# of the same seconds. Exits 77 (skipped) when there is no virtual display.
+# them through the Save dialog, then shreds the file into three through Shred
+# Equally and its Estimate window. Every file written is checked against
+# tolvane-cut's for the same request. Exits 77 (skipped) when there is no
+# virtual display. With a folder for pictures, takes the main window's, the
+# Shred Equally dialog's and the Estimate window's there.
 #
-#   save_selection.sh TOLVANE TOLVANE_CUT SAMPLE_WAV [SCREENSHOT_PNG]
+#   desktop_program.sh TOLVANE TOLVANE_CUT SAMPLE_WAV [PICTURE_FOLDER]
 set -euo pipefail
-app=$(realpath "$1") cut=$(realpath "$2") sample=$(realpath "$3") shot=${4:+$(realpath -m "$4")}
+app=$(realpath "$1") cut=$(realpath "$2") sample=$(realpath "$3") shots=${4:+$(realpath -m "$4")}
 
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
@@ -37,6 +40,13 @@ window() {
     sleep 0.2
   done
   fail "no window titled '$1' (open: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+}
+
+# The window's picture, as NAME.png in the picture folder, if one was given.
+picture() {
+  [ -n "$shots" ] || return 0
+  mkdir -p "$shots"
+  xwd -silent -id "$1" | xwdtopnm 2>/dev/null | pnmtopng >"$shots/$2.png"
 }
 
 # Keys, each followed by a pause: a mnemonic clicks its button only after a
@@ -71,7 +81,7 @@ main=$(window "^Tolvane - $source\$")
 # Tab gives the time line the focus; Home, then two steps right: second 2.
 xdotool windowfocus --sync "$main"
 keys Tab Home Right Right alt+s Right Right Right alt+e
-[ -n "$shot" ] && xwd -silent -id "$main" | xwdtopnm 2>/dev/null | pnmtopng >"$shot"
+picture "$main" main-window
 
 keys alt+a
 window '^Save As$' >/dev/null
@@ -84,9 +94,34 @@ keys Return
 cmp "$work/piece.wav" "$work/expected.wav" || fail "the saved piece differs from tolvane-cut's"
 cmp "$source" "$sample" || fail "the source was changed"
 
+# File > Shred Equally: a base name, three fragments, the estimate looked at,
+# then Shred and the estimate confirmed.
+xdotool windowfocus --sync "$main"
+keys alt+f e
+shred=$(window '^Shred Equally$')
+xdotool type --delay 30 "$work/part"
+keys Tab Tab Tab ctrl+a 3
+picture "$shred" shred-equally
+keys alt+e
+estimate=$(window '^Estimate$')
+sleep 0.3
+picture "$estimate" estimate
+keys space
+xdotool windowfocus --sync "$shred"
+keys alt+s
+window '^Estimate$' >/dev/null
+keys space
+for _ in $(seq 100); do [ -e "$work/PART-3.wav" ] && ! xdotool search --onlyvisible --name '^Shred Equally$' >/dev/null 2>&1 && break; sleep 0.2; done
+mkdir "$work/expected"
+"$cut" shred "$source" -n 3 --base "$work/expected/part" >/dev/null
+for i in 1 2 3; do
+  cmp "$work/PART-$i.wav" "$work/expected/PART-$i.wav" || fail "fragment $i differs from tolvane-cut's"
+done
+[ ! -e "$work/PART-4.wav" ] || fail "a fourth fragment was written"
+
 # File > Exit ends the program.
 xdotool windowfocus --sync "$main"
 keys alt+f x
 for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after Exit"
-echo "saved seconds 2 to 5 through the windows: $(stat -c %s "$work/piece.wav") bytes, same as tolvane-cut"
+echo "through the windows: seconds 2 to 5 saved ($(stat -c %s "$work/piece.wav") bytes) and three fragments shredded, as tolvane-cut writes them"
