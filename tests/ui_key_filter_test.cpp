@@ -1,3 +1,4 @@
+#include "app/AboutDlg.h"
 #include "platform/ui/KeyFilter.h"
 #include "platform/ui/QtSettings.h"
 #include "split/ui/OverlapDlg.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -45,5 +47,24 @@ TEST_P(KeyFilter, OwnDialogsIgnoreTheKeyMessageBoxesKeepIt)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, KeyFilter, ::testing::Values(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape));
+
+} // namespace
+
+namespace {
+
+TEST(AboutDlg, OnlyOkClosesItAltOIncluded)
+{
+    CAboutDlg about(nullptr);
+    about.show();
+    QApplication::setActiveWindow(&about);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape})
+        QTest::keyClick(&about, key);
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_TRUE(about.findChild<QLabel*>(QStringLiteral("versionLabel"))->text().startsWith(QStringLiteral("Tolvane Version ")));
+    QTest::keyClick(&about, Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !about.isVisible(); }));
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}
 
 } // namespace
