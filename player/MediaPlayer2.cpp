@@ -2,6 +2,7 @@
 
 #include <QAudioDevice>
 #include <QFile>
+#include <QFileInfo>
 #include <QMediaDevices>
 #include <QUrl>
 
@@ -36,7 +37,6 @@ std::string FallbackText(QMediaPlayer::Error error)
 
 CMediaPlayer2::CMediaPlayer2(QObject* pParent)
     : QObject(pParent)
-    , m_audioOutput(QMediaDevices::defaultAudioOutput())
 {
     m_player.setAudioOutput(&m_audioOutput);
     connect(&m_player, &QMediaPlayer::mediaStatusChanged, this, &CMediaPlayer2::OnMediaStatusChanged);
@@ -55,8 +55,15 @@ void CMediaPlayer2::SetFileName(const std::string& strPath)
     m_bEndRaised = false;
     m_strError.clear();
     m_player.setSource(QUrl());
+    // The backend waits for ever on a file it cannot open; Play reports it.
+    const QString strFile = QFile::decodeName(QByteArray::fromStdString(strPath));
+    const QFileInfo info(strFile);
+    if (!info.isFile() || !info.isReadable()) {
+        m_strError = "The file cannot be opened for playing.";
+        return;
+    }
     m_bLoading = true;
-    m_player.setSource(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(strPath))));
+    m_player.setSource(QUrl::fromLocalFile(strFile));
 }
 
 double CMediaPlayer2::GetCurrentPosition() const
@@ -71,7 +78,15 @@ void CMediaPlayer2::SetCurrentPosition(double dSeconds)
     if (m_bLoading)
         m_nPendingMs = ToMilliseconds(dSeconds);
     else
-        m_player.setPosition(ToMilliseconds(dSeconds));
+        Seek(ToMilliseconds(dSeconds));
+}
+
+// A seek past the end fails in some decoders and playing restarts from the
+// start; the end itself ends playing at once.
+void CMediaPlayer2::Seek(qint64 nMs)
+{
+    const qint64 nDuration = m_player.duration();
+    m_player.setPosition(nDuration > 0 ? std::min(nMs, nDuration) : nMs);
 }
 
 void CMediaPlayer2::Play()
@@ -157,7 +172,7 @@ void CMediaPlayer2::ApplyWhenLoaded()
         return;
     m_bLoading = false;
     if (m_nPendingMs)
-        m_player.setPosition(*m_nPendingMs);
+        Seek(*m_nPendingMs);
     m_nPendingMs.reset();
     if (m_bPlayPending)
         StartPlaying();

@@ -36,6 +36,7 @@ private:
     void OnBackendError(QMediaPlayer::Error error, const QString& strText);
     bool IsLoaded() const;
     void ApplyWhenLoaded();
+    void Seek(qint64 nMs);
     void StartPlaying();
     void Hold();
     void RaiseError(const std::string& strText);
