@@ -50,6 +50,7 @@ void CMediaPlayer2::SetFileName(const std::string& strPath)
 {
     ++m_nFile;
     m_nPendingMs.reset();
+    m_bLoading = false;
     m_bPlayPending = false;
     m_bErrorRaised = false;
     m_bEndRaised = false;
@@ -91,18 +92,17 @@ void CMediaPlayer2::Seek(qint64 nMs)
 
 void CMediaPlayer2::Play()
 {
+    m_bErrorRaised = false;
+    m_bEndRaised = false;
     // Without an output the backend would play into nothing, silently.
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull()) {
         m_bPlayPending = false;
-        m_bErrorRaised = false;
         RaiseError("No audio output device is available.");
         return;
     }
     if (m_audioOutput.device() != device)
         m_audioOutput.setDevice(device);
-    m_bErrorRaised = false;
-    m_bEndRaised = false;
     // Nothing loaded, or a file that failed: the backend would wait in vain.
     const QMediaPlayer::MediaStatus status = m_player.mediaStatus();
     if (status == QMediaPlayer::NoMedia || status == QMediaPlayer::InvalidMedia) {
