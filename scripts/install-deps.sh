@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   sox lame mpg123 twolame
   time locales
-  qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+  qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   pulseaudio pulseaudio-utils
 )
 
