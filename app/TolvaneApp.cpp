@@ -6,26 +6,9 @@
 #include "platform/ui/QtFileDialogs.h"
 #include "platform/ui/QtMessageBoxes.h"
 #include "platform/ui/QtSettings.h"
+#include "player/MediaPlayer2.h"
 
 #include <QIcon>
-
-namespace {
-
-// Stands in for the media player until playback is built: every Play is
-// answered with an error the window shows.
-class CNoPlayer : public IMediaPlayer {
-public:
-    void SetFileName(const std::string&) override {}
-    double GetCurrentPosition() const override { return 0.0; }
-    void SetCurrentPosition(double) override {}
-    void Play() override {}
-    void Stop() override {}
-    void Pause() override {}
-    std::string GetErrorDescription() const override { return "Playback is not available."; }
-    void SetEvents(IMediaPlayerEvents*) override {}
-};
-
-} // namespace
 
 CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -45,7 +28,7 @@ int CTolvaneApp::InitInstance()
     CQtMessageBoxes boxes;
     CQtFileDialogs files;
     CQtSettings settings;
-    CNoPlayer player;
+    CMediaPlayer2 player;
     CQtAudioUi audioUi(boxes, files);
     {
         CMainDlg dlg({audioUi, files, settings, player});

@@ -12,6 +12,8 @@ packages=(
   time locales
   desktop-file-utils appstream man-db groff-base dpkg-dev
   xvfb xdotool x11-utils x11-apps netpbm
+  qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  pulseaudio pulseaudio-utils
 )
 
 missing=()
