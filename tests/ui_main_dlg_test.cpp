@@ -492,6 +492,9 @@ INSTANTIATE_TEST_SUITE_P(
                       {"file", "position 80", "play", "file", "position 150", "play"}, "-T", true, S::Playing},
         SPlaybackCase{"ErrorGoesIdle", {"play", "error"}, {"file", "position 80", "play"}, "P-", false, S::Idle},
         SPlaybackCase{"SaveStopsFirst", {"play", "save"}, {"file", "position 80", "play", "stop", "save dialog"}, "P-", false, S::Stopped},
+        SPlaybackCase{"StoppedSaveStopsAgain", {"play", "stop", "save"},
+                      {"file", "position 80", "play", "stop", "stop", "save dialog"}, "P-", false, S::Stopped},
+        SPlaybackCase{"IdleSaveTellsNothing", {"save"}, {"save dialog"}, "P-", false, S::Idle},
         SPlaybackCase{"ShredStops", {"play", "shred"}, {"file", "position 80", "play", "stop"}, "P-", false, S::Stopped},
         SPlaybackCase{"InformationLetsItPlay", {"play", "info"}, {"file", "position 80", "play"}, "-T", true, S::Playing}),
     ByName);
