@@ -532,33 +532,48 @@ TEST_F(MainDlgTest, LegendAndErrorsSpeakInBoxes)
 
 namespace {
 
-// Shred Equally from the main window writes what tolvane-cut writes for the
-// same count and overlap, and says so when it could not finish.
-TEST_F(MainDlgTest, ShredWritesWhatTheCommandLineWritesOrSaysWhyNot)
+// Save and Shred Equally from the main window write, for either kind of
+// file, what tolvane-cut writes for the same seconds, count and overlap; a
+// split that cannot finish says so, a cancelled one says nothing.
+class MainDlgLikeTheCommandLine : public MainDlgTest, public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(MainDlgLikeTheCommandLine, WritesTheSameBytes)
 {
-    settings.values["Overlap time"] = 2;
-    Open(strWav);
-    std::filesystem::create_directories(dir.Path() + "/gui");
-    std::filesystem::create_directories(dir.Path() + "/cli");
-    ui.shredAnswer = {.bOk = true, .nFragments = 3, .strBaseName = dir.Path() + "/gui/take", .nOverlap = 2};
+    const std::string strExt = GetParam(), strSource = dir.Path() + "/take." + strExt;
+    WriteBytes(strSource, strExt == "wav" ? BuildWav(SmallWav()) : Stream({}, 417, 200) + Id3v1Tag("Take"));
+    settings.values["Overlap time"] = 1;
+    Open(strSource);
+    for (const char* pszFolder : {"/gui", "/cli"})
+        std::filesystem::create_directories(dir.Path() + pszFolder);
+
+    MoveTo(1);
+    Click(1046);
+    MoveTo(3);
+    Click(1040);
+    files.answers = {dir.Path() + "/gui/piece." + strExt};
+    Click(1042);
+    ui.shredAnswer = {.bOk = true, .nFragments = 3, .strBaseName = dir.Path() + "/gui/take", .nOverlap = 1};
     Command(32772)->trigger();
-    EXPECT_TRUE(ui.messages.empty());
-    ASSERT_EQ(RunCommand({TOLVANE_CUT, "shred", strWav, "-n", "3", "--overlap", "2", "--base", dir.Path() + "/cli/take"}).nExit, 0);
-    for (const char* pszName : {"TAKE-1.wav", "TAKE-2.wav", "TAKE-3.wav"}) {
-        const Bytes fromWindow = ReadBytes(dir.Path() + "/gui/" + pszName);
-        EXPECT_FALSE(fromWindow.empty()) << pszName;
-        EXPECT_EQ(fromWindow, ReadBytes(dir.Path() + "/cli/" + pszName)) << pszName;
+    const std::string strCli = dir.Path() + "/cli/";
+    ASSERT_EQ(RunCommand({TOLVANE_CUT, "save", strSource, "--from", "1", "--to", "3", "-o", strCli + "piece." + strExt}).nExit, 0);
+    ASSERT_EQ(RunCommand({TOLVANE_CUT, "shred", strSource, "-n", "3", "--overlap", "1", "--base", strCli + "take"}).nExit, 0);
+    for (const std::string strName : {"piece.", "TAKE-1.", "TAKE-2.", "TAKE-3."}) {
+        const Bytes fromWindow = ReadBytes(dir.Path() + "/gui/" + strName + strExt);
+        EXPECT_GT(fromWindow.size(), 128u) << strName;
+        EXPECT_EQ(fromWindow, ReadBytes(strCli + strName + strExt)) << strName;
     }
 
+    const size_t nMessages = ui.messages.size();
     ui.shredAnswer = {.bOk = false};
     Command(32772)->trigger();
-    EXPECT_TRUE(ui.messages.empty());
-
+    EXPECT_EQ(ui.messages.size(), nMessages);
     ui.shredAnswer = {.bOk = true, .nFragments = 2, .strBaseName = dir.Path() + "/missing/take"};
     Command(32772)->trigger();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].strText, "Cannot create destination file.");
-    EXPECT_EQ(ui.messages[0].icon, EMsgIcon::Exclamation);
+    ASSERT_EQ(ui.messages.size(), nMessages + 1);
+    EXPECT_EQ(LastMessage(), "Cannot create destination file.");
+    EXPECT_EQ(ui.messages.back().icon, EMsgIcon::Exclamation);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, MainDlgLikeTheCommandLine, ::testing::Values("wav", "mp3"));
 
 } // namespace
