@@ -2,7 +2,6 @@
 #include "audio/AudioFile.h"
 #include "doubles/FakeUi.h"
 #include "platform/FileDialogs.h"
-#include "platform/FormatText.h"
 #include "platform/Settings.h"
 #include "platform/ui/TrackBar.h"
 #include "support/Mp3Builder.h"
@@ -298,31 +297,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SSelectionCase{"ClearWhenMarked", {2, kStart, 6, kEnd, kClear}, "S---LP-", {0, 0}, ""}),
     ByName);
 
-// Save writes the selection's seconds and leaves no selection, however it
-// ends; a cancelled Save dialog keeps the selection.
-TEST_F(MainDlgTest, SaveWritesTheSelectionInEitherDirection)
-{
-    Open(strWav);
-    const std::string strOut = dir.Path() + "/out.wav";
-    for (auto [nFrom, nTo] : {std::pair{2, 5}, std::pair{7, 3}}) {
-        MoveTo(nFrom);
-        Click(1046);
-        MoveTo(nTo);
-        Click(1040);
-        files.answers = {std::nullopt, strOut};
-        Click(1042);
-        EXPECT_EQ(Buttons(), "--ACLP-");
-        Click(1042);
-        EXPECT_EQ(files.asked.back().strDefaultExt, "*.WAV");
-        EXPECT_EQ(LastMessage(), FormatText("This selection will last for %.2lf seconds", std::abs(nTo - nFrom) * 1.0));
-        const CWrittenWav out = ReadWrittenWav(strOut);
-        EXPECT_EQ(out.nDataSize, std::abs(nTo - nFrom) * 8000u);
-        EXPECT_TRUE(out.IsSourceAudioFrom(std::min(nFrom, nTo) * 8000u));
-        EXPECT_EQ(Buttons(), "S---LP-");
-        EXPECT_EQ(Slider().GetSelStart(), Slider().GetSelEnd());
-    }
-}
-
 TEST_F(MainDlgTest, SaveFailuresAreShownAndClearTheSelection)
 {
     Open(strWav);
@@ -533,8 +507,10 @@ TEST_F(MainDlgTest, LegendAndErrorsSpeakInBoxes)
 namespace {
 
 // Save and Shred Equally from the main window write, for either kind of
-// file, what tolvane-cut writes for the same seconds, count and overlap; a
-// split that cannot finish says so, a cancelled one says nothing.
+// file, what tolvane-cut writes for the same seconds, count and overlap (a
+// selection marked leftwards is saved in order, after a cancelled Save dialog
+// that kept it); a split that cannot finish says so, a cancelled one says
+// nothing. Every save leaves no selection.
 class MainDlgLikeTheCommandLine : public MainDlgTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(MainDlgLikeTheCommandLine, WritesTheSameBytes)
@@ -546,12 +522,18 @@ TEST_P(MainDlgLikeTheCommandLine, WritesTheSameBytes)
     for (const char* pszFolder : {"/gui", "/cli"})
         std::filesystem::create_directories(dir.Path() + pszFolder);
 
-    MoveTo(1);
-    Click(1046);
     MoveTo(3);
+    Click(1046);
+    MoveTo(1);
     Click(1040);
-    files.answers = {dir.Path() + "/gui/piece." + strExt};
+    files.answers = {std::nullopt, dir.Path() + "/gui/piece." + strExt};
     Click(1042);
+    EXPECT_EQ(Buttons(), "--ACLP-");
+    Click(1042);
+    EXPECT_EQ(files.asked.back().strDefaultExt, "*." + QString::fromStdString(strExt).toUpper().toStdString());
+    EXPECT_EQ(LastMessage().substr(0, 29), "This selection will last for ");
+    EXPECT_EQ(Buttons(), "S---LP-");
+    EXPECT_EQ(Slider().GetSelStart(), Slider().GetSelEnd());
     ui.shredAnswer = {.bOk = true, .nFragments = 3, .strBaseName = dir.Path() + "/gui/take", .nOverlap = 1};
     Command(32772)->trigger();
     const std::string strCli = dir.Path() + "/cli/";
