@@ -5,6 +5,13 @@
 
 using Bytes = std::vector<unsigned char>;
 
+template <typename T>
+std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // A fresh directory under the system's temporary folder, removed with its
 // contents when the object goes.
 class CTempDir {
