@@ -1,19 +1,18 @@
-// Files that are not complete never stand under their final names.
+// Files that are not complete never stand under their final names; locks hold between processes.
 #include "audio/Mp3File.h"
 #include "audio/WaveFile.h"
 #include "platform/File.h"
 #include "doubles/FakeUi.h"
 #include "support/Mp3Builder.h"
+#include "support/RunCommand.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -21,10 +20,7 @@
 
 namespace {
 
-void Write(CFile& file, const std::string& strText)
-{
-    file.Write(strText.data(), static_cast<uint32_t>(strText.size()));
-}
+void Write(CFile& file, const std::string& strText) { file.Write(strText.data(), static_cast<uint32_t>(strText.size())); }
 
 bool HasPartialFile(const CTempDir& dir)
 {
@@ -52,40 +48,40 @@ TEST(File, CreatedFileTakesItsNameOnlyWhenClosed)
     EXPECT_EQ(ReadBytes(dir / "old.wav"), Bytes(10, 1));
 }
 
-// Another process's reader or writer locks a file against writers; readers share.
-TEST(File, AnotherProcessMeetsTheSameLocks)
+// A reader or writer, in this process or another (killed: no Close(), no cleanup), keeps writers off the
+// file and its links; readers share; a writer keeps readers off.
+class FileLocks : public testing::TestWithParam<bool> {};
+
+TEST_P(FileLocks, KeepWritersOffHeldFilesAndTheirLinks)
 {
     CTempDir dir;
     WriteBytes(dir / "src.wav", Bytes(100, 7));
-    int toParent[2], toChild[2];
-    ASSERT_TRUE(::pipe(toParent) == 0 && ::pipe(toChild) == 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        CFile reader, writer;
-        char c = reader.Open(dir / "src.wav", CFile::EMode::Read) && writer.Open(dir / "out.wav", CFile::EMode::Create)
-                     ? 'y'
-                     : 'n';
-        (void)!::write(toParent[1], &c, 1);
-        (void)!::read(toChild[0], &c, 1);
-        ::_exit(0); // as if killed: no Close(), no cleanup
-    }
-    char c = 0;
-    ASSERT_EQ(::read(toParent[0], &c, 1), 1);
-    EXPECT_EQ(c, 'y');
-    CFile file;
-    EXPECT_FALSE(file.Open(dir / "src.wav", CFile::EMode::Create)) << "another process reads it";
-    EXPECT_FALSE(file.Open(dir / "out.wav", CFile::EMode::Create)) << "another process writes it";
-    EXPECT_TRUE(file.Open(dir / "src.wav", CFile::EMode::Read)) << "readers share";
+    std::filesystem::create_hard_link(dir / "src.wav", dir / "hard.wav");
+    std::filesystem::create_symlink(dir / "src.wav", dir / "soft.wav");
+    CFile reader, writer, file;
+    const auto hold = [&] { return reader.Open(dir / "src.wav", CFile::EMode::Read) && writer.Open(dir / "out.wav", CFile::EMode::Create); };
+    const pid_t pid = GetParam() ? Fork([&] {
+        if (hold())
+            WriteBytes(dir / "held", {});
+        ::pause();
+    }) : 0;
+    ASSERT_TRUE(pid ? WaitUntil([&] { return std::filesystem::exists(dir / "held"); }, 20) : hold());
+    for (const char* pName : {"src.wav", "hard.wav", "soft.wav", "out.wav"})
+        EXPECT_FALSE(file.Open(dir / pName, CFile::EMode::Create)) << pName;
+    EXPECT_TRUE(file.Open(dir / "hard.wav", CFile::EMode::Read)) << "readers share";
     file.Close();
-    (void)!::write(toChild[1], &c, 1);
-    ::waitpid(pid, nullptr, 0);
-    for (int fd : {toParent[0], toParent[1], toChild[0], toChild[1]})
-        ::close(fd);
+    if (pid)
+        ::kill(pid, SIGKILL), Wait(pid);
+    else
+        reader.Close(), writer.Discard();
     EXPECT_EQ(ReadBytes(dir / "src.wav"), Bytes(100, 7));
     EXPECT_FALSE(std::filesystem::exists(dir / "out.wav"));
-    EXPECT_TRUE(file.Open(dir / "out.wav", CFile::EMode::Create)) << "the locks went with the process";
+    EXPECT_TRUE(writer.Open(dir / "hard.wav", CFile::EMode::Create)) << "the locks went with their holder";
+    EXPECT_FALSE(file.Open(dir / "src.wav", CFile::EMode::Read));
 }
+
+INSTANTIATE_TEST_SUITE_P(Holders, FileLocks, testing::Values(false, true),
+                         [](const auto& p) { return p.param ? "AnotherProcess" : "ThisProcess"; });
 
 class SignalDuringWrite : public testing::TestWithParam<int> {};
 
@@ -93,23 +89,15 @@ TEST_P(SignalDuringWrite, RemovesTheFileBeingWritten)
 {
     CTempDir dir;
     WriteBytes(dir / "kept.wav", Bytes(10, 1));
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
+    const int status = Wait(Fork([&] {
         CFile::RemovePartialFilesOnSignals();
         CFile done, replacing, fresh;
-        if (done.Open(dir / "done.wav", CFile::EMode::Create)) {
-            Write(done, "whole");
-            done.Close();
-        }
-        if (replacing.Open(dir / "kept.wav", CFile::EMode::Create) && fresh.Open(dir / "fresh.wav", CFile::EMode::Create)) {
-            Write(replacing, "part");
-            ::raise(GetParam());
-        }
+        if (done.Open(dir / "done.wav", CFile::EMode::Create))
+            Write(done, "whole"), done.Close();
+        if (replacing.Open(dir / "kept.wav", CFile::EMode::Create) && fresh.Open(dir / "fresh.wav", CFile::EMode::Create))
+            Write(replacing, "part"), ::raise(GetParam());
         ::_exit(3);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    }));
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == GetParam()) << "ends as the signal would end it";
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"done.wav", "kept.wav"}));
     EXPECT_EQ(ReadBytes(dir / "kept.wav"), Bytes(10, 1));
@@ -144,31 +132,24 @@ TEST_P(SourceCutShort, WhileCopyingIsAnErrorAndLeavesNoPartialFile)
     EXPECT_TRUE(std::filesystem::exists(dir / ("PART-1" + strExt)));
     EXPECT_FALSE(std::filesystem::exists(dir / ("PART-2" + strExt)));
     EXPECT_FALSE(HasPartialFile(dir));
+    EXPECT_EQ(ui.Log().back(), "deleted") << "the progress window goes";
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, SourceCutShort, testing::Values(".wav", ".mp3"));
 
+// tolvane-cut interrupted while a fragment after the first is written leaves whole files only.
 TEST(InterruptedCut, LeavesOnlyWholeFiles)
 {
     CTempDir dir;
     const std::string strSource = dir / "big.wav", strBase = dir / "part";
-    const uint32_t nData = 400'000'000; // read as zeros from a sparse file
-    WriteBytes(strSource, BuildWav({.dataBytes = 0, .dataSizeField = nData}));
-    ASSERT_EQ(::truncate(strSource.c_str(), 44 + nData), 0);
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
+    WriteSparseWav(strSource, {.dataSizeField = 400'000'000}, 400'000'000);
+    const pid_t pid = Fork([&] {
         ::dup2(::open("/dev/null", O_WRONLY), 1);
         ::execl(TOLVANE_CUT, TOLVANE_CUT, "shred", strSource.c_str(), "-n", "8", "--base", strBase.c_str(), nullptr);
-        ::_exit(127);
-    }
-    // Interrupt while a fragment after the first is being written.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!std::filesystem::exists(dir / ".PART-3.wav.tolvane-part") && std::chrono::steady_clock::now() < deadline &&
-           ::waitpid(pid, nullptr, WNOHANG) == 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    });
+    WaitUntil([&] { return std::filesystem::exists(dir / ".PART-3.wav.tolvane-part"); }, 20);
     ::kill(pid, SIGINT);
-    ::waitpid(pid, nullptr, 0);
+    Wait(pid);
     EXPECT_FALSE(HasPartialFile(dir));
     for (const std::string& strName : dir.List()) // headers that agree with the lengths: nothing cut short
         EXPECT_TRUE(strName == "big.wav" ||

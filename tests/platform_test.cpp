@@ -3,11 +3,11 @@
 #include "split/ShredProgressState.h"
 #include "split/ShredChecks.h"
 #include "split/ShredValidation.h"
+#include "doubles/FakeUi.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <filesystem>
 
 TEST(File, ReadsWritesAndSeeksThroughItsBuffer)
@@ -35,25 +35,6 @@ TEST(File, ReadsWritesAndSeeksThroughItsBuffer)
     EXPECT_THROW(in.Seek(-300003, CFile::EFrom::Current), CFileException);
     in.Seek(699999, CFile::EFrom::Begin);
     EXPECT_EQ(in.Read(b, 4), 2u);
-}
-
-TEST(File, HeldFilesAreNotShared)
-{
-    CTempDir dir;
-    WriteBytes(dir / "src.wav", Bytes(5000, 7));
-    std::filesystem::create_hard_link(dir / "src.wav", dir / "hard.wav");
-    std::filesystem::create_symlink(dir / "src.wav", dir / "soft.wav");
-    {
-        CFile source, out1, out2, reader;
-        ASSERT_TRUE(source.Open(dir / "src.wav", CFile::EMode::Read));
-        EXPECT_FALSE(out1.Open(dir / "hard.wav", CFile::EMode::Create));
-        EXPECT_FALSE(out2.Open(dir / "soft.wav", CFile::EMode::Create));
-        EXPECT_TRUE(reader.Open(dir / "hard.wav", CFile::EMode::Read)) << "readers share";
-    }
-    EXPECT_EQ(ReadBytes(dir / "src.wav"), Bytes(5000, 7));
-    CFile out, reader;
-    ASSERT_TRUE(out.Open(dir / "hard.wav", CFile::EMode::Create));
-    EXPECT_FALSE(reader.Open(dir / "src.wav", CFile::EMode::Read));
 }
 
 TEST(ProgressState, FollowsTheProgressBarRules)
@@ -106,72 +87,51 @@ TEST(ShredChecks, Estimates)
     EXPECT_NEAR(EstimateMp3(m, 3).dPlaytime, 41.67, 0.005);
 }
 
-namespace {
-
-// Yes or No to each question, the overlap Customize leaves, whether the estimate is confirmed.
-struct CScriptedWindows : IMessageBoxes, IShredDialogOwner, IEstimateWindow {
-    std::deque<bool> yes;
-    std::deque<uint32_t> customized;
-    bool bConfirm = true;
-    uint32_t nOverlap = 0;
+// The count checks, the overlap question (Yes: Customize, then asked again), then the Estimate window.
+struct SValidationCase {
+    std::string strCount;
+    uint32_t nOverlap;
+    std::vector<bool> yes;
+    std::vector<uint32_t> customized;
+    bool bConfirm;
+    int nResult;
+    uint32_t nOverlapAfter;
     std::vector<std::string> shown;
-    EMsgAnswer MessageBox(CWnd*, const std::string& strText, const std::string& strCaption, EMsgIcon,
-                          EMsgButtons buttons) override
-    {
-        shown.push_back(strCaption + ": " + strText);
-        if (buttons == EMsgButtons::Ok)
-            return EMsgAnswer::Ok;
-        const bool b = yes.front();
-        yes.pop_front();
-        return b ? EMsgAnswer::Yes : EMsgAnswer::No;
-    }
-    void Customize() override { nOverlap = customized.front(), customized.pop_front(); }
-    uint32_t GetOverlapTime() const override { return nOverlap; }
-    bool Show(const std::array<std::string, 6>&) override { return shown.push_back("Estimate"), bConfirm; }
-    CShredWindows Windows() { return {*this, nullptr, *this, *this}; }
 };
 
-} // namespace
+class ShredValidation : public testing::TestWithParam<SValidationCase> {};
 
-TEST(ShredValidation, OverlapAboveHalfAFragmentIsQuestioned)
+TEST_P(ShredValidation, ChecksAsksThenShowsTheEstimate)
 {
-    CScriptedWindows w;
-    w.yes = {false};
-    EXPECT_EQ(CheckOverlap(5, 9.6, w.Windows()), 5u);
-    EXPECT_EQ(w.shown, (std::vector<std::string>{
-                           "Confirm: " + FormatOverlapQuestion(5, 9, 4),
-                           "Information: The fragments may not adhere to the estimate that will be shown."}));
-    w.yes = {true, true};
-    w.customized = {6, 3};
-    EXPECT_EQ(CheckOverlap(5, 9.6, w.Windows()), 3u);
-    EXPECT_EQ(w.shown.back(), "Confirm: " + FormatOverlapQuestion(6, 9, 4));
-}
-
-TEST(ShredValidation, ChecksThenEstimate)
-{
-    CWaveShredArgs a;
+    const SValidationCase& c = GetParam();
+    CWaveShredArgs a; // 10 s: fragments of 5 s, half a fragment 2 s
     a.fmt.avgBytesPerSec = 176400;
     a.fmt.blockAlign = 4;
     a.dataHeader.size = 1764000;
     a.nAudioBytes = 1764000;
-    struct { std::string strCount; bool bConfirm; int nResult; std::string strShown; } const cases[] = {
-        {"", true, kCheckNoCount, "Error: Please enter the number of fragments."},
-        {"10", false, kCheckEstimateCancelled, "Estimate"}};
-    for (const auto& c : cases) {
-        CScriptedWindows w;
-        w.bConfirm = c.bConfirm;
-        EXPECT_EQ(ValidateAndEstimate(c.strCount, a, 0, w.Windows()).nResult, c.nResult) << c.strCount;
-        EXPECT_EQ(w.shown, std::vector<std::string>{c.strShown}) << c.strCount;
-    }
-    CScriptedWindows w; // 5 s fragments, 3 s of overlap: changed to 2 in Customize
-    w.yes = {true};
-    w.customized = {2};
-    const CValidation v = ValidateAndEstimate("2", a, 3, w.Windows());
-    EXPECT_EQ(v.nResult, kCheckOk);
-    EXPECT_EQ(v.nFragments, 2u);
-    EXPECT_EQ(v.nOverlap, 2u);
-    EXPECT_EQ(w.shown.back(), "Estimate");
+    CScriptedWindows w;
+    w.yes = c.yes;
+    w.bConfirm = c.bConfirm;
+    w.customize = [&, k = size_t{0}]() mutable { return c.customized.at(k++); };
+    const CValidation v = ValidateAndEstimate(c.strCount, a, c.nOverlap, w.Windows());
+    EXPECT_EQ(v.nResult, c.nResult);
+    EXPECT_EQ(v.nOverlap, c.nOverlapAfter);
+    EXPECT_EQ(v.nFragments, c.nResult == kCheckNoCount ? 0u : std::stoul(c.strCount));
+    EXPECT_EQ(w.shown, c.shown);
 }
+
+const std::string kNotAdhered = "Information: The fragments may not adhere to the estimate that will be shown.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ShredValidation,
+    testing::Values(
+        SValidationCase{"", 0, {}, {}, true, kCheckNoCount, 0, {"Error: Please enter the number of fragments."}},
+        SValidationCase{"10", 0, {}, {}, false, kCheckEstimateCancelled, 0, {"Estimate"}},
+        SValidationCase{"2", 3, {false}, {}, true, kCheckOk, 3,
+                        {"Confirm: " + FormatOverlapQuestion(3, 5, 2), kNotAdhered, "Estimate"}},
+        SValidationCase{"2", 3, {true, true}, {4, 2}, true, kCheckOk, 2,
+                        {"Confirm: " + FormatOverlapQuestion(3, 5, 2), "Confirm: " + FormatOverlapQuestion(4, 5, 2),
+                         "Estimate"}}));
 
 TEST(FragmentNames, UpperCaseTheFileNameOnly)
 {

@@ -46,12 +46,6 @@ struct WaveFile : ::testing::Test {
     std::unique_ptr<CWaveProbe> pFile;
 };
 
-Bytes Then(Bytes b, const Bytes& tail)
-{
-    b.insert(b.end(), tail.begin(), tail.end());
-    return b;
-}
-
 Bytes Patched(size_t at, std::vector<unsigned char> with)
 {
     Bytes b = BuildWav(CWavLayout{.dataBytes = 4000});
@@ -115,8 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
         SOpenCase{"DataSizeBeyondTheFile", BuildWav({.dataBytes = 176400, .dataSizeField = 2000000}), 0, 44, 176400},
         SOpenCase{"DataSizeStreaming", BuildWav({.dataBytes = 17, .dataSizeField = 0xFFFFFFFF}), 0, 44, 17},
         SOpenCase{"DataSizeZero", BuildWav({.dataBytes = 4000, .dataSizeField = 0}), 0, 44, 4000},
-        SOpenCase{"DataSizeZeroThenAChunk", Then(BuildWav({.dataBytes = 0}), kListChunk), 0, 44, 0},
-        SOpenCase{"Rf64", Then(BuildWav({.dataBytes = 4000, .dataSizeField = 3000, .riffId = "RF64"}), kListChunk), 0, 80, 3000},
+        SOpenCase{"DataSizeZeroThenAChunk", BuildWav({.dataBytes = 0}) + kListChunk, 0, 44, 0},
+        SOpenCase{"Rf64", BuildWav({.dataBytes = 4000, .dataSizeField = 3000, .riffId = "RF64"}) + kListChunk, 0, 80, 3000},
         SOpenCase{"Rf64WithoutDs64", [] { Bytes b = BuildWav({.dataBytes = 4000, .dataSizeField = 3000, .riffId = "RF64"}); std::copy_n("JUNK", 4, b.begin() + 12); return b; }(), 0, 80, 4000},
         SOpenCase{"Empty", {}, 108},
         SOpenCase{"OneByte", {'R'}, 104},
@@ -133,7 +127,7 @@ TEST_F(WaveFile, NonPcmExtraBytesAndFactAreCarriedOnlyWhenTheirChunkHoldsThem)
     EXPECT_EQ(ReadRange(dir / "out.wav", 12, 32), Bytes(source.begin() + 12, source.begin() + 44));
     wav.bExtraSizeField = false; // 16 bytes: what follows is the next chunk
     EXPECT_EQ(Open(wav).GetFormatExtra(), nullptr);
-    EXPECT_EQ(Open(Then(BuildWav({.dataBytes = 0}), {'f', 'a', 'c', 't', 0xF0, 0xFF, 0xFF, 0x7F, 1, 2})).GetFactData(), nullptr);
+    EXPECT_EQ(Open(BuildWav({.dataBytes = 0}) + Bytes{'f', 'a', 'c', 't', 0xF0, 0xFF, 0xFF, 0x7F, 1, 2}).GetFactData(), nullptr);
 }
 
 // The remainder of count / 10000 first, then whole blocks, each stepped
@@ -203,58 +197,50 @@ INSTANTIATE_TEST_SUITE_P(
                       SSelection{1, 3, 1, 200004, 100008, "2.00", {.channels = 3, .avgBytesPerSec = 100003, .blockAlign = 6, .dataBytes = 600000}},
                       SSelection{2, 5, 1, 529200, 352800, "3.00", {.riffId = "RF64"}}));
 
-// Split in 3: where each fragment's audio starts; it ends at i * 588000.
-class WaveSplit : public WaveFile, public ::testing::WithParamInterface<std::pair<int32_t, std::vector<uint32_t>>> {};
+// Fragment i ends at i × nFragment and starts the overlap before fragment i − 1 ends (at 0 at the
+// earliest); less than a frame a fragment is left over; odd audio is padded.
+struct SSplitCase {
+    const char* pName;
+    CWavLayout wav;
+    int32_t n, nOverlap;
+    uint64_t nFragment;
+};
 
-TEST_P(WaveSplit, EveryFragmentAfterTheFirstRepeatsTheOverlap)
+class WaveSplit : public WaveFile, public ::testing::WithParamInterface<SSplitCase> {};
+
+TEST_P(WaveSplit, FragmentsCoverTheSourceAndRepeatTheOverlap)
 {
-    Open();
-    ASSERT_EQ(Shred(3, GetParam().first), 0);
-    for (int i = 1; i <= 3; ++i) {
-        const uint32_t nFrom = GetParam().second[static_cast<size_t>(i - 1)], nTo = 588000u * static_cast<uint32_t>(i);
-        const CWrittenWav w = Part(i);
+    const SSplitCase& c = GetParam();
+    Open(c.wav);
+    ASSERT_EQ(Shred(c.n, c.nOverlap), 0);
+    const uint64_t nLap = uint64_t{c.wav.avgBytesPerSec} * static_cast<uint32_t>(c.nOverlap);
+    for (uint64_t i = 1; i <= static_cast<uint64_t>(c.n); ++i) {
+        const uint64_t nTo = i * c.nFragment, nFrom = nTo - c.nFragment - std::min(nTo - c.nFragment, nLap);
+        const CWrittenWav w = Part(static_cast<int>(i));
         EXPECT_EQ(w.nDataSize, nTo - nFrom) << i;
         EXPECT_EQ(w.nRiffSize, w.nFileSize - 8) << i;
+        EXPECT_EQ(w.BytesAfterData(), w.nDataSize % 2) << i;
         EXPECT_EQ(w.audio.size(), nTo - nFrom) << i;
         EXPECT_TRUE(w.IsSourceAudioFrom(nFrom)) << i;
     }
+    EXPECT_LT(c.wav.dataBytes - c.n * c.nFragment, uint64_t{c.wav.blockAlign} * static_cast<uint32_t>(c.n));
 }
 
-INSTANTIATE_TEST_SUITE_P(Overlaps, WaveSplit,
-                         ::testing::Values(std::pair{0, std::vector<uint32_t>{0, 588000, 1176000}},
-                                           std::pair{1, std::vector<uint32_t>{0, 411600, 999600}},
-                                           std::pair{5, std::vector<uint32_t>{0, 0, 294000}}));
-
-// Joined, the fragments are the source's audio but the remainder; odd audio is padded.
-using SJoin = std::tuple<uint16_t, uint32_t, int32_t>; // frame size, audio bytes, fragments
-class WaveSplitJoin : public WaveFile, public ::testing::WithParamInterface<SJoin> {};
-
-TEST_P(WaveSplitJoin, GivesBackTheSource)
-{
-    const auto [nAlign, nData, n] = GetParam();
-    Open(CWavLayout{.channels = 1, .samplesPerSec = 1000, .avgBytesPerSec = 1000u * nAlign, .blockAlign = nAlign,
-                    .bitsPerSample = static_cast<uint16_t>(8 * nAlign), .dataBytes = nData});
-    ASSERT_EQ(Shred(n), 0);
-    CWrittenWav joined;
-    for (int i = 1; i <= n; ++i) {
-        const CWrittenWav w = Part(i);
-        EXPECT_EQ(w.BytesAfterData(), w.nDataSize % 2) << i;
-        EXPECT_EQ(w.nRiffSize, w.nFileSize - 8) << i;
-        joined.audio.insert(joined.audio.end(), w.audio.begin(), w.audio.end());
-    }
-    EXPECT_LT(nData - joined.audio.size(), uint64_t{nAlign} * static_cast<uint32_t>(n));
-    EXPECT_TRUE(joined.IsSourceAudioFrom(0));
-}
-
-INSTANTIATE_TEST_SUITE_P(FrameSizes, WaveSplitJoin,
-                         ::testing::Values(SJoin{1, 1000003, 7}, SJoin{6, 30011, 4}));
+INSTANTIATE_TEST_SUITE_P(
+    Splits, WaveSplit,
+    ::testing::Values(
+        SSplitCase{"ThreeWithoutOverlap", {}, 3, 0, 588000}, SSplitCase{"Overlap1s", {}, 3, 1, 588000},
+        SSplitCase{"OverlapPastTheStart", {}, 3, 5, 588000},
+        SSplitCase{"OddBytesInSeven", {.channels = 1, .samplesPerSec = 1000, .avgBytesPerSec = 1000, .blockAlign = 1, .bitsPerSample = 8, .dataBytes = 1000003}, 7, 0, 142857},
+        SSplitCase{"SixByteFrames", {.channels = 1, .samplesPerSec = 1000, .avgBytesPerSec = 6000, .blockAlign = 6, .bitsPerSample = 48, .dataBytes = 30011}, 4, 0, 7500}),
+    [](const auto& tp) { return std::string(tp.param.pName); });
 
 // Asked about a 2 s overlap, the user sets 1 s in Customize; the split uses 1 s.
 TEST_F(WaveFile, SplitTakesTheOverlapSetWhileTheDialogRuns)
 {
     Open();
-    ui.overlapQuestionAnswers = {true};
-    ui.customize = [this] {
+    ui.dialog.yes = {true};
+    ui.dialog.customize = [this] {
         pFile->SetOverlapTime(1);
         return 1u;
     };
@@ -279,6 +265,7 @@ TEST_F(WaveFile, SplitsThatWriteNothingOrFailAndFragmentNames)
     EXPECT_EQ(Part(2).nDataSize, 441000u);
     EXPECT_EQ(Part(4).nDataSize, 17640u); // still the earlier split's
     EXPECT_EQ(ui.Log().back(), "deleted");
+    EXPECT_EQ(ui.messages.size(), 1u) << "a creation failure is the caller's to tell";
     ui.shredAnswer = {true, 2, ""}; // the source's name
     ASSERT_EQ(pFile->ShredEqually(), 0);
     EXPECT_TRUE(std::filesystem::exists(dir / "IN-2.wav"));

@@ -40,45 +40,26 @@ EMsgAnswer CFakeUi::MessageBox(CWnd*, const std::string& strText, const std::str
 
 std::unique_ptr<IShredProgress> CFakeUi::CreateProgress(CWnd*)
 {
-    ++nProgressWindows;
     m_log.push_back("created");
     return std::make_unique<CProgress>(*this);
 }
 
-class CFakeUi::CDialogWindows : public IMessageBoxes, public IShredDialogOwner, public IEstimateWindow {
-public:
-    CDialogWindows(CFakeUi& ui, uint32_t nOverlap) : m_ui(ui), m_nOverlap(nOverlap) {}
-    EMsgAnswer MessageBox(CWnd*, const std::string& strText, const std::string& strCaption, EMsgIcon,
-                          EMsgButtons buttons) override
-    {
-        m_ui.dialogMessages.push_back(strCaption + ": " + strText);
-        if (buttons != EMsgButtons::YesNo)
-            return EMsgAnswer::Ok;
-        const bool bYes = m_nAsked < m_ui.overlapQuestionAnswers.size() && m_ui.overlapQuestionAnswers[m_nAsked];
-        ++m_nAsked;
-        return bYes ? EMsgAnswer::Yes : EMsgAnswer::No;
-    }
-    void Customize() override
-    {
-        if (m_ui.customize)
-            m_nOverlap = m_ui.customize();
-    }
-    uint32_t GetOverlapTime() const override { return m_nOverlap; }
-    bool Show(const std::array<std::string, 6>&) override { return m_ui.bConfirmEstimate; }
-
-private:
-    CFakeUi& m_ui;
-    uint32_t m_nOverlap;
-    size_t m_nAsked = 0;
-};
+EMsgAnswer CScriptedWindows::MessageBox(CWnd*, const std::string& strText, const std::string& strCaption, EMsgIcon,
+                                        EMsgButtons buttons)
+{
+    shown.push_back(strCaption + ": " + strText);
+    if (buttons != EMsgButtons::YesNo)
+        return EMsgAnswer::Ok;
+    const bool bYes = m_nAsked < yes.size() && yes[m_nAsked];
+    ++m_nAsked;
+    return bYes ? EMsgAnswer::Yes : EMsgAnswer::No;
+}
 
 template <typename Args>
 CShredAnswer CFakeUi::RunShredDialog(const Args& args)
 {
-    const auto nOverlap = static_cast<uint32_t>(std::max(0, args.nOverlap));
-    CDialogWindows windows(*this, nOverlap);
-    validations.push_back(
-        ValidateAndEstimate(std::to_string(shredAnswer.nFragments), args, nOverlap, {windows, nullptr, windows, windows}));
+    dialog.nOverlap = static_cast<uint32_t>(std::max(0, args.nOverlap));
+    validations.push_back(ValidateAndEstimate(std::to_string(shredAnswer.nFragments), args, dialog.nOverlap, dialog.Windows()));
     CShredAnswer answer = shredAnswer;
     answer.nOverlap = static_cast<int32_t>(validations.back().nOverlap);
     return answer;

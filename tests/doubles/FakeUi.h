@@ -8,9 +8,31 @@
 #include <string>
 #include <vector>
 
+// The Shred Equally dialog's windows, scripted: Yes or No to each "Confirm"
+// question in turn (No when none is left), the overlap Customize leaves, and
+// whether the Estimate window is confirmed. Records "Caption: text" of each box
+// and "Estimate" for the Estimate window.
+struct CScriptedWindows : IMessageBoxes, IShredDialogOwner, IEstimateWindow {
+    std::vector<bool> yes;
+    std::function<uint32_t()> customize;
+    bool bConfirm = true;
+    uint32_t nOverlap = 0;
+    std::vector<std::string> shown;
+
+    EMsgAnswer MessageBox(CWnd*, const std::string& strText, const std::string& strCaption, EMsgIcon,
+                          EMsgButtons buttons) override;
+    void Customize() override { nOverlap = customize ? customize() : nOverlap; }
+    uint32_t GetOverlapTime() const override { return nOverlap; }
+    bool Show(const std::array<std::string, 6>&) override { return shown.push_back("Estimate"), bConfirm; }
+    CShredWindows Windows() { return {*this, nullptr, *this, *this}; }
+
+private:
+    size_t m_nAsked = 0;
+};
+
 // The double for every window the audio file model asks for: records what was
-// shown and answers as scripted (the Shred Equally dialog still computes its
-// checks and estimate, whatever it answers). The progress window keeps the real display
+// shown and answers as scripted (the Shred Equally dialog still runs its
+// validation through `dialog`). The progress window keeps the real display
 // rules and logs each call ("total 3", "bytes 588000", "names a.wav B-1.wav",
 // "number 1", "step file", "step gross", "destroy", "deleted"), as do message
 // boxes ("message CAPTION").
@@ -31,13 +53,7 @@ public:
     void ShowMp3Information(const CMp3InfoValues& info) override;
 
     CShredAnswer shredAnswer; // what the Shred Equally dialog answers
-    // The dialog's windows: Yes or No to each "Confirm" question in turn (No
-    // when none is left), what the main window's Customize command leaves as
-    // the overlap time, and whether the Estimate window is confirmed.
-    std::vector<bool> overlapQuestionAnswers;
-    std::function<uint32_t()> customize;
-    bool bConfirmEstimate = true;
-    std::vector<std::string> dialogMessages; // captions and texts, "Confirm: ..."
+    CScriptedWindows dialog;
     std::vector<CValidation> validations;
     std::function<void()> onStepFile, onStepGross;
 
@@ -46,13 +62,11 @@ public:
     std::vector<std::string> infoLines;
     std::vector<CWaveShredArgs> waveShredArgs;
     std::vector<CMp3ShredArgs> mp3ShredArgs;
-    int nProgressWindows = 0;
     const std::vector<std::string>& Log() const { return m_log; }
     long Count(const std::string& strEntry) const;
 
 private:
     class CProgress;
-    class CDialogWindows;
     template <typename Args>
     CShredAnswer RunShredDialog(const Args& args);
     std::vector<std::string> m_log;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ByteOrder.h"
+#include "support/TempDir.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -10,12 +11,6 @@
 
 using Bytes = std::vector<unsigned char>;
 
-template <typename T>
-std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b)
-{
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 inline Bytes BigEndian(uint32_t v)
 {

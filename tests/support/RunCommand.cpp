@@ -2,11 +2,14 @@
 
 #include "support/TempDir.h"
 
+#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -47,6 +50,30 @@ std::vector<std::string> Lines(const std::string& strText)
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
+}
+
+pid_t Fork(const std::function<void()>& fChild)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        fChild();
+        ::_exit(0);
+    }
+    return pid;
+}
+
+int Wait(pid_t pid)
+{
+    int status = 0;
+    return ::waitpid(pid, &status, 0) == pid ? status : -1;
+}
+
+bool WaitUntil(const std::function<bool()>& bDone, int nSeconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(nSeconds);
+    while (!bDone() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    return bDone();
 }
 
 CSmallDisk::CSmallDisk(const std::string& strPath, const std::string& strOptions) : m_strPath(strPath)
