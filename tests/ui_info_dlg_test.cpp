@@ -102,9 +102,11 @@ TEST(EstimateWindow, ShowsTheLinesAndConfirmsOnlyWithOk)
     for (const bool bOk : {true, false}) {
         CEstimateDlg dlg(nullptr);
         std::vector<std::string> seen;
+        bool bClosedByKey = false;
         QTimer::singleShot(0, [&] {
             seen = Texts(dlg, {1041, 1037, 1038, 1039, 1040, 1042});
             RunScript(dlg, "RNX", {});
+            bClosedByKey = !dlg.isVisible();
             if (bOk)
                 ByControlId<QAbstractButton>(dlg, 1)->click();
             else
@@ -112,6 +114,7 @@ TEST(EstimateWindow, ShowsTheLinesAndConfirmsOnlyWithOk)
         });
         EXPECT_EQ(dlg.Show(lines), bOk);
         EXPECT_EQ(seen, std::vector<std::string>(lines.begin(), lines.end()));
+        EXPECT_FALSE(bClosedByKey);
     }
 }
 
