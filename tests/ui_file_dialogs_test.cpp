@@ -6,8 +6,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
-#include <QKeyEvent>
 #include <QSortFilterProxyModel>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@ namespace {
 const CFileDialogArgs kOpen{"Open", "Wave Files (*.wav)|*.wav|MP3 Files (*.mp3)|*.mp3|"
                                     "Sound Files (*.wav;*.mp3)|*.wav;*.mp3|All Files (*.*)|*.*||", "*.WAV", ""};
 
+// Four files in a folder; a window left open, such as a question, is turned down after a second.
 struct FileDialogs : ::testing::Test {
     void SetUp() override
     {
@@ -34,20 +35,17 @@ struct FileDialogs : ::testing::Test {
     CQtWnd wnd{&owner};
 };
 
-QStringList Listed(QFileDialog& dialog, const std::string& strDir)
+// The names the dialog lists in the folder, sorted and joined by spaces.
+QString Listed(QFileDialog& dialog, const std::string& strDir)
 {
     auto* pProxy = qobject_cast<QSortFilterProxyModel*>(dialog.proxyModel());
     auto* pFiles = qobject_cast<QFileSystemModel*>(pProxy->sourceModel());
-    const QModelIndex dirIndex = pFiles->index(QString::fromStdString(strDir));
-    for (int nWait = 0; nWait < 100 && pFiles->rowCount(dirIndex) < 4; ++nWait)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-    QApplication::processEvents();
+    const QModelIndex parent = pProxy->mapFromSource(pFiles->index(QString::fromStdString(strDir)));
     QStringList names;
-    const QModelIndex parent = pProxy->mapFromSource(dirIndex);
     for (int i = 0; i < pProxy->rowCount(parent); ++i)
         names << pProxy->index(i, 0, parent).data().toString();
     names.sort();
-    return names;
+    return names.join(QLatin1Char(' '));
 }
 
 void AnswerWith(const QString& strName)
@@ -69,20 +67,16 @@ TEST_F(FileDialogs, ListsEachChoiceWhateverTheCase)
     auto* pCombo = pDialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     ASSERT_NE(pCombo, nullptr);
 
-    for (const char* pNames : {"SONG.WAV song.wav", "a.mp3", "SONG.WAV a.mp3 song.wav", "SONG.WAV a.mp3 notes.txt song.wav"}) {
-        // The file model applies a new choice asynchronously: give it a moment.
-        QString strListed;
-        for (int nWait = 0; nWait < 40 && strListed != QString::fromLatin1(pNames); ++nWait) {
-            if (nWait > 0)
-                QApplication::processEvents(QEventLoop::AllEvents, 50);
-            strListed = Listed(*pDialog, dir.Path()).join(QLatin1Char(' '));
-        }
-        EXPECT_EQ(strListed, QString::fromLatin1(pNames));
-        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-        QApplication::sendEvent(pCombo, &down);
+    // Each filter choice in turn; the file model applies one asynchronously.
+    for (const char* pNames :
+         {"SONG.WAV song.wav", "a.mp3", "SONG.WAV a.mp3 song.wav", "SONG.WAV a.mp3 notes.txt song.wav"}) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(*pDialog, dir.Path()) == QLatin1String(pNames); }, 3000))
+            << pNames << " listed as " << Listed(*pDialog, dir.Path()).toStdString();
+        QTest::keyClick(pCombo, Qt::Key_Down);
     }
 }
 
+// An existing file is saved over without a question; a bare name gets the extension.
 TEST_F(FileDialogs, SaveReturnsTheChosenPathAtOnce)
 {
     for (const auto& [strTyped, strReturned] : {std::pair{"song.wav", "song.wav"}, std::pair{"cut", "cut.wav"}}) {

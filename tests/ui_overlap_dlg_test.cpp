@@ -5,116 +5,78 @@
 #include "support/TempDir.h"
 #include "support/UiControls.h"
 
-#include <QCheckBox>
-#include <QCoreApplication>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
 #include <gtest/gtest.h>
 #include <optional>
-#include <tuple>
 
 namespace {
 
 const std::string kName = "Overlap time";
 
 QString QPath(const std::string& strPath) { return QString::fromStdString(strPath); }
+
+// The largest time comes back whole.
+TEST(OverlapQtSettings, ValuesRoundTrip)
+{
+    CTempDir dir;
+    EXPECT_EQ(CQtSettings(QPath(dir / "a/b/Tolvane.conf")).SetUInt32(kName, 4294967295u), ESettingsWrite::Ok);
+    EXPECT_EQ(CQtSettings(QPath(dir / "a/b/Tolvane.conf")).GetUInt32(kName), 4294967295u);
+}
+
 struct CRecordingBoxes : IMessageBoxes {
     EMsgAnswer MessageBox(CWnd* pOwner, const std::string& strText, const std::string& strCaption, EMsgIcon icon,
                           EMsgButtons) override
     {
-        shown.emplace_back(strCaption + ": " + strText, icon, CQtWnd::WidgetOf(pOwner));
+        shown.push_back(strCaption + ": " + strText + (icon == EMsgIcon::Exclamation ? " (!)" : ""));
+        owners.push_back(CQtWnd::WidgetOf(pOwner));
         return EMsgAnswer::Ok;
     }
-    std::vector<std::tuple<std::string, EMsgIcon, QWidget*>> shown;
+    std::vector<std::string> shown;
+    std::vector<QWidget*> owners;
 };
 
-// Works a shown dialog: u/d the arrows, s the check box, <text> typed over the field, o/c OK or Cancel.
-struct CShownDlg {
-    CShownDlg(ISettings& settings, IMessageBoxes& boxes, uint32_t nStart)
-        : dlg(nStart, true, settings, boxes, nullptr), pEdit(ByControlId<QLineEdit>(dlg, 1034)),
-          pArrows(ByControlId<QScrollBar>(dlg, 1033)), pSave(ByControlId<QCheckBox>(dlg, 1042))
-    {
-        dlg.show();
-    }
-    void Key(int nKey, const QString& strText = {})
-    {
-        QKeyEvent press(QEvent::KeyPress, nKey, Qt::NoModifier, strText);
-        QCoreApplication::sendEvent(pEdit, &press);
-    }
-    void Run(const std::string& strScript)
-    {
-        for (size_t i = 0; i < strScript.size(); ++i) {
-            switch (strScript[i]) {
-            case 'u': pArrows->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-            case 'd': pArrows->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-            case 's': pSave->click(); break;
-            case 'o': ByControlId<QPushButton>(dlg, 1)->click(); break;
-            case 'c': ByControlId<QPushButton>(dlg, 2)->click(); break;
-            case '<':
-                pEdit->selectAll();
-                Key(Qt::Key_Backspace);
-                for (; strScript[++i] != '>';)
-                    Key(QChar::fromLatin1(strScript[i]).unicode(), QString(QChar::fromLatin1(strScript[i])));
-                break;
-            }
-        }
-    }
-
-    COverlapDlg dlg;
-    QLineEdit* pEdit;
-    QScrollBar* pArrows;
-    QCheckBox* pSave;
+struct SOverlapCase {
+    uint32_t nStart;
+    std::string strScript, strField;
+    uint32_t nOverlap;
+    std::optional<uint32_t> stored;
+    bool bStoreBlocked = false; // a plain file stands where the store's folder would be
 };
+void PrintTo(const SOverlapCase& c, std::ostream* pOut) { *pOut << c.nStart << " " << c.strScript; }
+class OverlapDlg : public testing::TestWithParam<SOverlapCase> {};
 
-} // namespace
-
-TEST(OverlapQtSettings, ValuesRoundTripOrTheFailureIsReported)
+// The arrows step the time held (0 to 300), not the text typed, and stop while
+// the box is checked; OK takes the field and stores it only with the box
+// checked, telling over the dialog when it cannot; Enter and Escape do nothing.
+TEST_P(OverlapDlg, LeavesTheTimeAndStoresItOnlyWithTheBoxAndOk)
 {
+    const SOverlapCase& c = GetParam();
     CTempDir dir;
-    const QString strPath = QPath(dir / "a/b/Tolvane.conf");
-    EXPECT_EQ(CQtSettings(strPath).GetUInt32(kName), std::nullopt);
-    EXPECT_EQ(CQtSettings(strPath).SetUInt32(kName, 4294967295u), ESettingsWrite::Ok);
-    EXPECT_EQ(CQtSettings(strPath).GetUInt32(kName), 4294967295u);
     WriteBytes(dir / "plain", {'x'});
-    EXPECT_EQ(CQtSettings(QPath(dir / "plain/Tolvane/Tolvane.conf")).SetUInt32(kName, 5),
-              ESettingsWrite::StoreUnavailable);
+    const QString strStore = QPath(dir / (c.bStoreBlocked ? "plain/Tolvane/Tolvane.conf" : "conf/Tolvane.conf"));
+    CQtSettings settings(strStore);
+    CRecordingBoxes boxes;
+    COverlapDlg dlg(c.nStart, true, settings, boxes, nullptr);
+    dlg.show();
+    RunScript(dlg, c.strScript,
+              {{'u', {1033, -1}}, {'d', {1033, 1}}, {'s', {1042, 0}}, {'o', {1, 0}}, {'c', {2, 0}}, {'<', {1034, 0}}});
+    EXPECT_EQ(Texts(dlg, {1034})[0], c.strField);
+    EXPECT_EQ(dlg.GetOverlap(), c.nOverlap);
+    EXPECT_EQ(dlg.result(), c.strScript.ends_with('o') ? QDialog::Accepted : QDialog::Rejected);
+    EXPECT_EQ(dlg.isVisible(), !c.strScript.ends_with('o') && !c.strScript.ends_with('c'));
+    EXPECT_EQ(ByControlId(dlg, 1034)->isEnabled(), !ByControlId<QAbstractButton>(dlg, 1042)->isChecked());
+    EXPECT_EQ(CQtSettings(strStore).GetUInt32(kName), c.stored);
+    EXPECT_EQ(boxes.shown, c.bStoreBlocked ? std::vector<std::string>{"Error: Unable to save overlap time. (!)"}
+                                           : std::vector<std::string>{});
+    EXPECT_EQ(boxes.owners, std::vector<QWidget*>(boxes.shown.size(), &dlg));
     EXPECT_EQ(ReadBytes(dir / "plain"), Bytes{'x'});
 }
 
-TEST(OverlapDlg, LeavesTheTimeAndStoresItOnlyWithTheBoxAndOk)
-{
-    struct { uint32_t nStart; std::string strScript, strField; uint32_t nOverlap; std::optional<uint32_t> stored; }
-    const cases[] = {
-        {10, "uudu<500>c", "500", 12}, {298, "uuuuu", "300", 300},  {2, "ddddd", "0", 0},
-        {10, "<500>u<7>d", "10", 10},  {10, "sudd", "10", 10},     {10, "<500>o", "500", 500},
-        {10, "<500>so", "500", 500, 500}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.strScript);
-        CTempDir dir;
-        CQtSettings settings(QPath(dir / "conf/Tolvane.conf"));
-        CRecordingBoxes boxes;
-        CShownDlg shown(settings, boxes, c.nStart);
-        shown.Run(c.strScript);
-        EXPECT_EQ(shown.pEdit->text(), QString::fromStdString(c.strField));
-        EXPECT_EQ(shown.dlg.GetOverlap(), c.nOverlap);
-        EXPECT_EQ(shown.pEdit->isEnabled(), !shown.pSave->isChecked());
-        EXPECT_EQ(CQtSettings(QPath(dir / "conf/Tolvane.conf")).GetUInt32(kName), c.stored);
-        EXPECT_TRUE(boxes.shown.empty());
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, OverlapDlg,
+    testing::Values(SOverlapCase{10, "uudu<500>c", "500", 12}, SOverlapCase{298, "uuuuu", "300", 300},
+                    SOverlapCase{2, "ddddd", "0", 0}, SOverlapCase{10, "<500>u<7>d", "10", 10},
+                    SOverlapCase{10, "sudd", "10", 10}, SOverlapCase{10, "<500>RNX", "500", 10},
+                    SOverlapCase{10, "<500>o", "500", 500}, SOverlapCase{10, "<500>so", "500", 500, 500},
+                    SOverlapCase{10, "<500>so", "500", 500, std::nullopt, true}));
 
-TEST(OverlapDlg, FailedSaveIsShownOverTheDialogWhichStillEndsWithOk)
-{
-    CTempDir dir;
-    WriteBytes(dir / "plain", {'x'});
-    CQtSettings settings(QPath(dir / "plain/Tolvane/Tolvane.conf"));
-    CRecordingBoxes boxes;
-    CShownDlg shown(settings, boxes, 10);
-    shown.Run("<500>so");
-    EXPECT_EQ(shown.dlg.result(), QDialog::Accepted);
-    EXPECT_EQ(shown.dlg.GetOverlap(), 500u);
-    EXPECT_EQ(boxes.shown, (std::vector<std::tuple<std::string, EMsgIcon, QWidget*>>{
-                               {"Error: Unable to save overlap time.", EMsgIcon::Exclamation, &shown.dlg}}));
-}
+} // namespace

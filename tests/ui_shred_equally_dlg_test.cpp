@@ -4,13 +4,8 @@
 #include "support/UiControls.h"
 
 #include <QApplication>
-#include <QCheckBox>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
 #include <QTimer>
+#include <algorithm>
 #include <deque>
 #include <gtest/gtest.h>
 #include <optional>
@@ -27,6 +22,16 @@ CWaveShredArgs WaveArgs(int32_t nOverlap)
     a.strSourceName = "song.wav";
     a.strSourcePath = "/music/song.wav";
     a.nOverlap = nOverlap;
+    return a;
+}
+
+// An MP3 source of 62.5 seconds.
+CMp3ShredArgs Mp3Args()
+{
+    CMp3ShredArgs a;
+    a.nFileLength = 1000000;
+    a.nBitrate = 128000;
+    a.strSourceName = "song.mp3";
     return a;
 }
 
@@ -65,7 +70,7 @@ struct CWindows : IMessageBoxes, IShredDlgOwner, IFileDialogs, IEstimateWindow {
     std::optional<std::string> OpenFile(CWnd*, const CFileDialogArgs&) override { return std::nullopt; }
     std::optional<std::string> SaveFile(CWnd*, const CFileDialogArgs& args) override
     {
-        log.push_back("Browse: " + args.strTitle + " [" + args.strInitialName + "] " + args.strFilter +
+        log.push_back("Browse: [" + args.strInitialName + "] " + args.strTitle + " " + args.strFilter +
                       args.strDefaultExt);
         return chosen;
     }
@@ -76,201 +81,154 @@ struct CWindows : IMessageBoxes, IShredDlgOwner, IFileDialogs, IEstimateWindow {
     }
 };
 
-// Works a shown dialog: u/d the arrows, o the "Use original filename" box,
-// b Browse, s Shred, e Estimate, <text> typed over the number field and
-// [text] over the base file name field.
-struct CShownDlg {
-    template <typename Args>
-    CShownDlg(const Args& args, CWindows& windows) : pDlg(Make(args, windows))
-    {
-        pDlg->show();
-    }
-    static std::unique_ptr<CShredEquallyDlg> Make(const CWaveShredArgs& args, CWindows& w)
-    {
-        return std::make_unique<CWaveShredEquallyDlg>(args, w, w, w, nullptr, &w);
-    }
-    static std::unique_ptr<CShredEquallyDlg> Make(const CMp3ShredArgs& args, CWindows& w)
-    {
-        return std::make_unique<CMp3ShredEquallyDlg>(args, w, w, w, nullptr, &w);
-    }
-    template <typename T>
-    T* Control(int nId) { return ByControlId<T>(*pDlg, nId); }
-    void Type(QLineEdit* pEdit, const std::string& strText)
-    {
-        pEdit->selectAll();
-        QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-        QCoreApplication::sendEvent(pEdit, &erase);
-        for (char c : strText) {
-            QKeyEvent key(QEvent::KeyPress, QChar::fromLatin1(c).unicode(), Qt::NoModifier, QString(QLatin1Char(c)));
-            QCoreApplication::sendEvent(pEdit, &key);
-        }
-    }
-    void Run(const std::string& strScript)
-    {
-        for (size_t i = 0; i < strScript.size(); ++i) {
-            switch (strScript[i]) {
-            case 'u': Control<QScrollBar>(1035)->triggerAction(QAbstractSlider::SliderSingleStepSub); break;
-            case 'd': Control<QScrollBar>(1035)->triggerAction(QAbstractSlider::SliderSingleStepAdd); break;
-            case 'o': Control<QCheckBox>(1029)->click(); break;
-            case 'b': Control<QPushButton>(1028)->click(); break;
-            case 's': Control<QPushButton>(1025)->click(); break;
-            case 'e': Control<QPushButton>(1006)->click(); break;
-            case '<':
-            case '[': {
-                const size_t nEnd = strScript.find(strScript[i] == '<' ? '>' : ']', i);
-                Type(Control<QLineEdit>(strScript[i] == '<' ? 1007 : 1024), strScript.substr(i + 1, nEnd - i - 1));
-                i = nEnd;
-                break;
-            }
-            }
-        }
-    }
-    std::string Text(int nId) { return Control<QLineEdit>(nId)->text().toStdString(); }
+// u/d the arrows, o "Use original filename", b Browse, s Shred, e Estimate,
+// <n> the number of fragments, [name] the base file name.
+const ScriptLetters kLetters{{'u', {1035, -1}}, {'d', {1035, 1}}, {'o', {1029, 0}}, {'b', {1028, 0}},
+                             {'s', {1025, 0}},  {'e', {1006, 0}}, {'<', {1007, 0}}, {'[', {1024, 0}}};
 
-    std::unique_ptr<CShredEquallyDlg> pDlg;
+template <typename Args>
+std::unique_ptr<CShredEquallyDlg> Shown(const Args& args, CWindows& w, const std::string& strScript)
+{
+    auto pDlg = std::make_unique<CShredEquallyDlgOf<Args>>(args, w, w, w, nullptr, &w);
+    pDlg->show();
+    RunScript(*pDlg, strScript, kLetters);
+    return pDlg;
+}
+
+const std::string kBrowse = "Browse: [] Browse - Base filename Wave Files (*.wav)|*.wav||";
+const std::string kBrowseOriginal = "Browse: [song.wav] Browse - Base filename Wave Files (*.wav)|*.wav||";
+const std::string kChanged = "Confirm: Use original filename option is enabled, but you have changed the base "
+                             "filename. Do you wish to use the changed filename ?";
+
+struct SFieldsCase {
+    std::string strScript, strCount, strBase;
+    std::optional<std::string> chosen; // what Browse chooses
+    bool bYes;                         // the answer to the changed name question
+    std::vector<std::string> log;
 };
+void PrintTo(const SFieldsCase& c, std::ostream* pOut)
+{
+    *pOut << c.strScript << " " << c.chosen.value_or("") << (c.bYes ? " yes" : "");
+}
+class ShredEquallyFields : public testing::TestWithParam<SFieldsCase> {};
+
+// The count field takes digits only and its arrows never go below 2 nor wrap;
+// the original name box fills and locks the base name; Browse starts from the
+// source's name only with that box checked, and a changed name is asked about;
+// Enter and Escape leave the dialog open.
+TEST_P(ShredEquallyFields, ArrowsOriginalNameAndBrowse)
+{
+    const SFieldsCase& c = GetParam();
+    CWindows w;
+    w.chosen = c.chosen;
+    w.yes = {c.bYes};
+    const auto pDlg = Shown(WaveArgs(0), w, c.strScript);
+    EXPECT_EQ(Texts(*pDlg, {1007, 1024}), (std::vector<std::string>{c.strCount, c.strBase}));
+    const bool bOriginal = std::ranges::count(c.strScript, 'o') % 2 == 1;
+    EXPECT_EQ(ByControlId<QAbstractButton>(*pDlg, 1029)->isChecked(), bOriginal);
+    EXPECT_EQ(ByControlId(*pDlg, 1024)->isEnabled(), !bOriginal);
+    EXPECT_EQ(w.log, c.log);
+    EXPECT_TRUE(pDlg->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, ShredEquallyFields,
+    testing::Values(SFieldsCase{"dRNXuuud", "4", ""}, SFieldsCase{"<>du", "1", ""}, SFieldsCase{"<a9-b>", "9", ""},
+                    SFieldsCase{"<4294967295>u", "4294967295", ""}, SFieldsCase{"[x]o", "2", "/music/song.wav"},
+                    SFieldsCase{"[x]oo", "2", ""}, SFieldsCase{"[x]b", "2", "x", std::nullopt, false, {kBrowse}},
+                    SFieldsCase{"b", "2", "/tmp/cut.wav", "/tmp/cut.wav", false, {kBrowse}},
+                    SFieldsCase{"ob", "2", "/tmp/SONG.WAV", "/tmp/SONG.WAV", false, {kBrowseOriginal}},
+                    SFieldsCase{"ob", "2", "/tmp/cut.wav", "/tmp/cut.wav", true, {kBrowseOriginal, kChanged}},
+                    SFieldsCase{"ob", "2", "/tmp/song.wav", "/tmp/cut.wav", false, {kBrowseOriginal, kChanged}},
+                    SFieldsCase{"ob", "2", "/song.wav", "/cut.wav", false, {kBrowseOriginal, kChanged}}));
 
 const std::string kAbove1 = "Error: Please enter fragment value greater than 1.";
-
-} // namespace
-
-TEST(ShredEquallyDlg, FieldsArrowsAndOriginalName)
+const std::string kTooShort = "Error: The number of fragments is too large so that it will not play even for 1 second.";
+std::string HighOverlap(int nSeconds)
 {
-    struct { std::string strScript, strCount, strBase; bool bBaseEnabled; } const cases[] = {
-        {"", "2", "", true},          {"d", "2", "", true},         {"<>d", "0", "", true},
-        {"<>u", "1", "", true},       {"uuud", "4", "", true},      {"<a9-b>", "9", "", true},
-        {"<4294967295>u", "4294967295", "", true},                  {"[x]o", "2", "/music/song.wav", false},
-        {"[x]oo", "2", "", true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.strScript);
-        CWindows w;
-        CShownDlg shown(WaveArgs(0), w);
-        shown.Run(c.strScript);
-        EXPECT_EQ(shown.Text(1007), c.strCount);
-        EXPECT_EQ(shown.Text(1024), c.strBase);
-        EXPECT_EQ(shown.Control<QLineEdit>(1024)->isEnabled(), c.bBaseEnabled);
-        EXPECT_TRUE(w.log.empty());
-    }
+    return "Confirm: Overlap time is " + std::to_string(nSeconds) + " Second(s), which is high for the fragments "
+           "of playtime 9 Second(s). Set the overlap time about 4 Second(s). Do you wish to change the overlap time?";
+}
+std::string Estimated(int nSeconds) { return "Overlaping time - " + std::to_string(nSeconds) + " Second(s)"; }
+
+struct SShredCase {
+    int32_t nOverlap; // -1: the MP3 source
+    std::string strScript;
+    std::deque<bool> yes;
+    std::deque<uint32_t> customized;
+    bool bConfirm;
+    std::vector<std::string> log;
+    bool bOk;
+    int32_t nFragments, nAnswerOverlap;
+};
+void PrintTo(const SShredCase& c, std::ostream* pOut) { *pOut << c.nOverlap << " " << c.strScript; }
+class ShredEquallyChecks : public testing::TestWithParam<SShredCase> {};
+
+// Shred and Estimate check the fields, each error keeping the dialog open;
+// a high overlap is asked about, Yes customizing it again until it fits;
+// Shred ends the dialog only once the estimate is confirmed.
+TEST_P(ShredEquallyChecks, ShredEndsOnlyWithTheEstimateConfirmed)
+{
+    const SShredCase& c = GetParam();
     CWindows w;
-    CShownDlg shown(WaveArgs(0), w);
-    EXPECT_EQ(shown.Control<QLabel>(1008)->text(), QStringLiteral("Shreding file - song.wav"));
-    EXPECT_EQ(shown.pDlg->focusWidget(), shown.Control<QLineEdit>(1024));
-    for (int nKey : {Qt::Key_Return, Qt::Key_Escape}) {
-        QKeyEvent press(QEvent::KeyPress, nKey, Qt::NoModifier);
-        QCoreApplication::sendEvent(shown.Control<QLineEdit>(1024), &press);
-    }
-    EXPECT_TRUE(shown.pDlg->isVisible());
+    w.yes = c.yes;
+    w.customized = c.customized;
+    w.bConfirm = c.bConfirm;
+    const auto pDlg = c.nOverlap < 0 ? Shown(Mp3Args(), w, c.strScript) : Shown(WaveArgs(c.nOverlap), w, c.strScript);
+    EXPECT_EQ(w.log, c.log);
+    const CShredAnswer answer = pDlg->GetAnswer();
+    EXPECT_EQ(answer.bOk, c.bOk);
+    EXPECT_EQ(pDlg->isVisible(), !c.bOk);
+    EXPECT_EQ(answer.nFragments, c.nFragments);
+    EXPECT_EQ(answer.nOverlap, c.nAnswerOverlap);
+    // Only Shred reads the base file name.
+    const bool bShred = c.strScript.find('s') != std::string::npos;
+    EXPECT_EQ(answer.strBaseName, c.strScript.starts_with("[x]") && bShred ? "x" : "");
+    for (QWidget* pOwner : w.boxOwners)
+        EXPECT_EQ(pOwner, pDlg.get());
 }
 
-TEST(ShredEquallyDlg, BrowseStartsFromTheSourceNameOnlyWithTheOriginalNameChecked)
-{
-    const std::string kBrowse = "Browse: Browse - Base filename [] Wave Files (*.wav)|*.wav||";
-    const std::string kBrowseOriginal = "Browse: Browse - Base filename [song.wav] Wave Files (*.wav)|*.wav||";
-    const std::string kQuestion = "Confirm: Use original filename option is enabled, but you have changed the base "
-                                  "filename. Do you wish to use the changed filename ?";
-    struct { std::string strScript; std::optional<std::string> chosen; bool bYes; std::string strBase;
-             std::vector<std::string> log; } const cases[] = {
-        {"[x]b", std::nullopt, false, "x", {kBrowse}},
-        {"b", "/tmp/cut.wav", false, "/tmp/cut.wav", {kBrowse}},
-        {"ob", "/tmp/SONG.WAV", false, "/tmp/SONG.WAV", {kBrowseOriginal}},
-        {"ob", "/tmp/cut.wav", true, "/tmp/cut.wav", {kBrowseOriginal, kQuestion}},
-        {"ob", "/tmp/cut.wav", false, "/tmp/song.wav", {kBrowseOriginal, kQuestion}},
-        {"ob", "/cut.wav", false, "/song.wav", {kBrowseOriginal, kQuestion}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.strScript + " " + c.chosen.value_or("cancelled"));
-        CWindows w;
-        w.chosen = c.chosen;
-        w.yes = {c.bYes};
-        CShownDlg shown(WaveArgs(0), w);
-        shown.Run(c.strScript);
-        EXPECT_EQ(shown.Text(1024), c.strBase);
-        EXPECT_EQ(w.log, c.log);
-        EXPECT_EQ(shown.Control<QCheckBox>(1029)->isChecked(), c.strScript[0] == 'o');
-    }
-}
-
-TEST(ShredEquallyDlg, ShredEndsOnlyWithTheEstimateConfirmed)
-{
-    const std::string kTooShort =
-        "Error: The number of fragments is too large so that it will not play even for 1 second.";
-    struct { int32_t nOverlap; std::string strScript; std::deque<bool> yes; std::deque<uint32_t> customized;
-             bool bConfirm; std::vector<std::string> log; bool bOk; int32_t nFragments, nAnswerOverlap; } const cases[] = {
-        {0, "<>s", {}, {}, true, {"Error: Please enter the base filename."}, false, 0, 0},
-        {0, "<>e", {}, {}, true, {"Error: Please enter the number of fragments."}, false, 0, 0},
-        {0, "[x]<0>s<1>e", {}, {}, true, {kAbove1, kAbove1}, false, 1, 0},
-        {0, "[x]<20>s", {}, {}, true, {kTooShort}, false, 20, 0},
-        {0, "[x]<19>e", {}, {}, true, {"Overlaping time - 0 Second(s)"}, false, 19, 0},
-        {0, "[x]<02>s", {}, {}, false, {"Overlaping time - 0 Second(s)"}, false, 2, 0},
-        {4, "[x]<02>s", {}, {}, true, {"Overlaping time - 4 Second(s)"}, true, 2, 4},
-        {5, "[x]<2>s", {false}, {}, true,
-         {"Confirm: Overlap time is 5 Second(s), which is high for the fragments of playtime 9 Second(s). Set the "
-          "overlap time about 4 Second(s). Do you wish to change the overlap time?",
-          "Information: The fragments may not adhere to the estimate that will be shown.",
-          "Overlaping time - 5 Second(s)"}, true, 2, 5},
-        {5, "[x]<2>es", {true, true}, {6, 3}, true,
-         {"Confirm: Overlap time is 5 Second(s), which is high for the fragments of playtime 9 Second(s). Set the "
-          "overlap time about 4 Second(s). Do you wish to change the overlap time?", "Customize",
-          "Confirm: Overlap time is 6 Second(s), which is high for the fragments of playtime 9 Second(s). Set the "
-          "overlap time about 4 Second(s). Do you wish to change the overlap time?", "Customize",
-          "Overlaping time - 3 Second(s)", "Overlaping time - 3 Second(s)"}, true, 2, 3}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.strScript);
-        CWindows w;
-        w.yes = c.yes;
-        w.customized = c.customized;
-        w.bConfirm = c.bConfirm;
-        CShownDlg shown(WaveArgs(c.nOverlap), w);
-        shown.Run(c.strScript);
-        EXPECT_EQ(w.log, c.log);
-        const CShredAnswer answer = shown.pDlg->GetAnswer();
-        EXPECT_EQ(answer.bOk, c.bOk);
-        EXPECT_EQ(shown.pDlg->isVisible(), !c.bOk);
-        EXPECT_EQ(answer.nFragments, c.nFragments);
-        EXPECT_EQ(answer.nOverlap, c.nAnswerOverlap);
-        // Only Shred reads the base file name.
-        EXPECT_EQ(answer.strBaseName, c.strScript.starts_with("[x]") && c.strScript.find('s') != std::string::npos ? "x" : "");
-        for (QWidget* pOwner : w.boxOwners)
-            EXPECT_EQ(pOwner, shown.pDlg.get());
-    }
-}
-
-TEST(ShredEquallyDlg, Mp3KindChecksAgainstTheBitrate)
-{
-    CMp3ShredArgs a; // 62.5 seconds
-    a.nFileLength = 1000000;
-    a.nBitrate = 128000;
-    a.strSourceName = "song.mp3";
-    for (const auto& [strScript, strShown] :
-         {std::pair{"<62>e", "Overlaping time - 0 Second(s)"},
-          std::pair{"<63>e", "Error: The number of fragments is too large so that it will not play even for 1 second."}}) {
-        CWindows w;
-        CShownDlg shown(a, w);
-        shown.Run(strScript);
-        EXPECT_EQ(w.log, std::vector<std::string>{strShown}) << strScript;
-    }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Scripts, ShredEquallyChecks,
+    testing::Values(SShredCase{0, "<>s", {}, {}, true, {"Error: Please enter the base filename."}, false, 0, 0},
+                    SShredCase{0, "<>e", {}, {}, true, {"Error: Please enter the number of fragments."}, false, 0, 0},
+                    SShredCase{0, "[x]<0>s<1>e", {}, {}, true, {kAbove1, kAbove1}, false, 1, 0},
+                    SShredCase{0, "[x]<20>s", {}, {}, true, {kTooShort}, false, 20, 0},
+                    SShredCase{0, "[x]<19>e", {}, {}, true, {Estimated(0)}, false, 19, 0},
+                    SShredCase{0, "[x]<02>s", {}, {}, false, {Estimated(0)}, false, 2, 0},
+                    SShredCase{4, "[x]<02>s", {}, {}, true, {Estimated(4)}, true, 2, 4},
+                    SShredCase{5, "[x]<2>s", {false}, {}, true,
+                               {HighOverlap(5), "Information: The fragments may not adhere to the estimate that "
+                                                "will be shown.", Estimated(5)}, true, 2, 5},
+                    SShredCase{5, "[x]<2>es", {true, true}, {6, 3}, true,
+                               {HighOverlap(5), "Customize", HighOverlap(6), "Customize", Estimated(3), Estimated(3)},
+                               true, 2, 3},
+                    SShredCase{-1, "<62>e", {}, {}, true, {Estimated(0)}, false, 62, 0},
+                    SShredCase{-1, "<63>e", {}, {}, true, {kTooShort}, false, 63, 0}));
 
 // The real dialog and Estimate window, run modally as the main window runs them.
 TEST(ShredEquallyDlg, RunsModallyThroughTheRealEstimateWindow)
 {
     CWindows w;
-    QString strSummary;
+    std::vector<std::string> seen;
     QTimer::singleShot(0, [&] {
-        auto* pDlg = qobject_cast<CShredEquallyDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(pDlg, nullptr);
-        ByControlId<QLineEdit>(*pDlg, 1024)->setText(QStringLiteral("/tmp/cut"));
-        ByControlId<QLineEdit>(*pDlg, 1007)->setText(QStringLiteral("3"));
+        QWidget* pDlg = QApplication::activeModalWidget();
+        seen = Texts(*pDlg, {1008});
+        seen.push_back(pDlg->focusWidget() == ByControlId(*pDlg, 1024) ? "focus on the base name" : "focus elsewhere");
         QTimer::singleShot(0, [&] {
             QWidget* pEstimate = QApplication::activeModalWidget();
-            ASSERT_NE(pEstimate, pDlg);
-            strSummary = ByControlId<QLabel>(*pEstimate, 1037)->text();
-            ByControlId<QPushButton>(*pEstimate, 1)->click();
+            seen.push_back(Texts(*pEstimate, {1037})[0]);
+            if (pEstimate != pDlg)
+                ByControlId<QAbstractButton>(*pEstimate, 1)->click();
         });
-        ByControlId<QPushButton>(*pDlg, 1025)->click();
+        RunScript(*pDlg, "[/tmp/cut]<3>s", kLetters);
     });
     const CShredAnswer answer = RunShredEquallyDialog(WaveArgs(0), w, w, w, nullptr);
-    EXPECT_EQ(strSummary, QStringLiteral("Source filename - SONG.WAV"));
+    EXPECT_EQ(seen, (std::vector<std::string>{"Shreding file - song.wav", "focus on the base name",
+                                              "Source filename - SONG.WAV"}));
     EXPECT_TRUE(answer.bOk);
     EXPECT_EQ(answer.nFragments, 3);
     EXPECT_EQ(answer.strBaseName, "/tmp/cut");
 }
+
+} // namespace

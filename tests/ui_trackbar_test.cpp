@@ -1,10 +1,10 @@
 #include "platform/ui/TrackBar.h"
 
-#include <QCoreApplication>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionSlider>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -28,11 +28,6 @@ struct CBar : CTrackBar {
         initStyleOption(&opt);
         return style()->subControlRect(QStyle::CC_Slider, &opt, part, this);
     }
-    void Key(int nKey)
-    {
-        QKeyEvent ev(QEvent::KeyPress, nKey, Qt::NoModifier);
-        QCoreApplication::sendEvent(this, &ev);
-    }
     void Mouse(QEvent::Type type, QPoint pt)
     {
         QMouseEvent ev(type, QPointF(pt), QPointF(mapToGlobal(pt)),
@@ -43,17 +38,33 @@ struct CBar : CTrackBar {
     Seen seen;
 };
 
-TEST(TrackBar, KeysMoveThenReportTheirCodeAndEndTrack)
+constexpr int kClickBefore = -1, kClickAfter = -2; // on the channel, either side of the thumb
+struct SMove { int nFrom, nKeyOrClick, nTo, nCode; };
+void PrintTo(const SMove& m, std::ostream* pOut) { *pOut << "from " << m.nFrom << " by " << m.nKeyOrClick; }
+class TrackBarMoves : public testing::TestWithParam<SMove> {};
+
+// A key or a click on the channel moves first, then reports its code and EndTrack.
+TEST_P(TrackBarMoves, MoveThenReportTheirCodeAndEndTrack)
 {
-    struct { int nFrom, nKey, nTo, nCode; } const cases[] = {
-        {0, Qt::Key_Up, 0, T::LineUp}, {5, Qt::Key_PageDown, 7, T::PageDown}, {5, Qt::Key_End, 20, T::Bottom}};
-    for (const auto& c : cases) {
-        CBar bar;
-        bar.SetPos(c.nFrom);
-        bar.Key(c.nKey);
-        EXPECT_EQ(bar.seen, (Seen{{c.nCode, c.nTo}, {T::EndTrack, c.nTo}})) << "key " << c.nKey << " from " << c.nFrom;
+    const SMove& m = GetParam();
+    CBar bar;
+    bar.SetPos(m.nFrom);
+    const QRect rcGroove = bar.Part(QStyle::SC_SliderGroove);
+    if (m.nKeyOrClick >= 0) {
+        QTest::keyClick(&bar, Qt::Key(m.nKeyOrClick));
+    } else {
+        const QPoint pt(m.nKeyOrClick == kClickBefore ? rcGroove.left() + 1 : rcGroove.right() - 1,
+                        rcGroove.center().y());
+        bar.Mouse(QEvent::MouseButtonPress, pt);
+        bar.Mouse(QEvent::MouseButtonRelease, pt);
     }
+    EXPECT_EQ(bar.seen, (Seen{{m.nCode, m.nTo}, {T::EndTrack, m.nTo}}));
 }
+
+INSTANTIATE_TEST_SUITE_P(Moves, TrackBarMoves,
+                         testing::Values(SMove{0, Qt::Key_Up, 0, T::LineUp}, SMove{5, Qt::Key_PageDown, 7, T::PageDown},
+                                         SMove{5, Qt::Key_End, 20, T::Bottom}, SMove{10, kClickBefore, 8, T::PageUp},
+                                         SMove{10, kClickAfter, 12, T::PageDown}));
 
 TEST(TrackBar, DragTracksThenReportsPositionAndEndTrack)
 {
@@ -70,34 +81,17 @@ TEST(TrackBar, DragTracksThenReportsPositionAndEndTrack)
     EXPECT_EQ(bar.seen, (Seen{{T::ThumbTrack, nMiddle}, {T::ThumbTrack, 20}, {T::ThumbPosition, 20}, {T::EndTrack, 20}}));
 }
 
-TEST(TrackBar, ClickOnTheChannelPagesTowardsIt)
-{
-    CBar bar;
-    bar.SetPos(10);
-    const QRect rcGroove = bar.Part(QStyle::SC_SliderGroove);
-    for (int nX : {rcGroove.left() + 1, rcGroove.right() - 1}) {
-        bar.Mouse(QEvent::MouseButtonPress, {nX, rcGroove.center().y()});
-        bar.Mouse(QEvent::MouseButtonRelease, {nX, rcGroove.center().y()});
-    }
-    EXPECT_EQ(bar.seen, (Seen{{T::PageUp, 8}, {T::EndTrack, 8}, {T::PageDown, 10}, {T::EndTrack, 10}}));
-}
-
-TEST(TrackBar, SelectionReadsBackUnorderedUntilCleared)
-{
-    CBar bar;
-    bar.SetSelStart(15);
-    bar.SetSelEnd(9);
-    EXPECT_EQ(bar.GetSelStart() * 100 + bar.GetSelEnd(), 1509);
-    bar.ClearSel();
-    EXPECT_EQ(bar.GetSelStart() + bar.GetSelEnd(), 0);
-}
-
-TEST(TrackBar, OwnerChangesAreSilent)
+// The owner's calls report nothing; the selection reads back as given until cleared.
+TEST(TrackBar, OwnerChangesAreSilentAndTheSelectionUnordered)
 {
     CBar bar;
     bar.SetPos(20);
     bar.SetRangeMax(10); // pulls the position in
-    EXPECT_EQ(bar.GetPos(), 10);
+    bar.SetSelStart(15);
+    bar.SetSelEnd(9);
+    EXPECT_EQ(std::tuple(bar.GetPos(), bar.GetSelStart(), bar.GetSelEnd()), std::tuple(10, 15, 9));
+    bar.ClearSel();
+    EXPECT_EQ(std::pair(bar.GetSelStart(), bar.GetSelEnd()), std::pair(0, 0));
     EXPECT_TRUE(bar.seen.empty());
 }
 

@@ -1,11 +1,11 @@
+#include "app/AboutDlg.h"
 #include "platform/ui/QtMessageBoxes.h"
 #include "platform/ui/QtWindow.h"
 #include "split/ui/ShredProgressDlg.h"
 #include "support/UiControls.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QThread>
@@ -23,15 +23,13 @@ struct CPaintCounter : QObject {
     }
 };
 
-} // namespace
-
 TEST(ProgressWindow, RepaintsWithoutRunningEventsDuringSteps)
 {
     CShredProgressDlg dlg(nullptr);
     dlg.SetTotalFiles(4);
     dlg.SetFileBytes(100000);
     CPaintCounter counter;
-    QProgressBar* pFileBar = qobject_cast<QProgressBar*>(ByControlId(dlg, 1028));
+    auto* pFileBar = ByControlId<QProgressBar>(dlg, 1028);
     pFileBar->installEventFilter(&counter);
     bool bTimerFired = false, bQueuedRan = false;
     QTimer::singleShot(0, [&] { bTimerFired = true; });
@@ -52,11 +50,9 @@ TEST(QtMessageBoxes, ShowTheTextAndReturnTheButtonPressed)
 {
     QWidget owner;
     CQtWnd wnd(&owner);
-    CQtMessageBoxes boxes;
-    const std::vector<std::tuple<EMsgIcon, EMsgButtons, QMessageBox::StandardButton, EMsgAnswer>> cases{
-        {EMsgIcon::Question, EMsgButtons::YesNo, QMessageBox::No, EMsgAnswer::No},
-        {EMsgIcon::Stop, EMsgButtons::Ok, QMessageBox::Ok, EMsgAnswer::Ok}};
-    for (const auto& [icon, buttons, press, answer] : cases) {
+    for (const auto& [buttons, press, answer] :
+         {std::tuple{EMsgButtons::YesNo, QMessageBox::No, EMsgAnswer::No},
+          std::tuple{EMsgButtons::Ok, QMessageBox::Ok, EMsgAnswer::Ok}}) {
         QString strSeen;
         QTimer::singleShot(0, [&, press = press] {
             auto* pBox = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -64,7 +60,43 @@ TEST(QtMessageBoxes, ShowTheTextAndReturnTheButtonPressed)
                       (pBox->parentWidget() == &owner ? QString() : QStringLiteral(" (unowned)"));
             pBox->button(press)->click();
         });
-        EXPECT_EQ(boxes.MessageBox(&wnd, "Keep it?", "Confirm", icon, buttons), answer);
+        EXPECT_EQ(CQtMessageBoxes().MessageBox(&wnd, "Keep it?", "Confirm", EMsgIcon::Question, buttons), answer);
         EXPECT_EQ(strSeen, QStringLiteral("Confirm: Keep it?"));
     }
 }
+
+class KeyFilter : public ::testing::TestWithParam<Qt::Key> {};
+
+// The program's own windows stay open whatever Enter or Escape would do (each
+// dialog's table presses them too); a message box still answers to them.
+TEST_P(KeyFilter, OwnWindowsIgnoreTheKeyMessageBoxesKeepIt)
+{
+    CAboutDlg about(nullptr);
+    about.show();
+    QTest::keyClick(&about, GetParam());
+    EXPECT_TRUE(about.isVisible());
+
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), QStringLiteral("?"),
+                    QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    box.show();
+    QTest::keyClick(&box, GetParam());
+    EXPECT_FALSE(box.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyFilter, ::testing::Values(Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape));
+
+TEST(AboutDlg, OkClosesItAltOIncluded)
+{
+    CAboutDlg about(nullptr);
+    about.show();
+    QApplication::setActiveWindow(&about);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    EXPECT_TRUE(about.findChild<QLabel*>(QStringLiteral("versionLabel"))->text().startsWith(u"Tolvane Version "));
+    QTest::keyClick(&about, Qt::Key_O, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !about.isVisible(); }));
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+} // namespace
