@@ -3,6 +3,8 @@
 #include "platform/ui/KeyFilter.h"
 #include "ui_Mp3InfoDlg.h"
 
+#include <algorithm>
+
 CMp3InfoDlg::CMp3InfoDlg(const CMp3InfoValues& info, QWidget* pOwner)
     : QDialog(pOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
@@ -18,8 +20,9 @@ CMp3InfoDlg::CMp3InfoDlg(const CMp3InfoValues& info, QWidget* pOwner)
     for (size_t i = 0; i < lines.size(); ++i)
         labels[i]->setText(QString::fromStdString(lines[i]));
 
-    // The fields scroll, so the whole name and every tag field is there;
-    // each shows its beginning.
+    // The fields scroll, so every tag field is there whole; each shows its
+    // beginning. The file name's field is as wide as the name, so the name is
+    // seen whole without scrolling.
     QLineEdit* const fields[] = {m_pUi->titleEdit, m_pUi->artistEdit,  m_pUi->albumEdit,
                                  m_pUi->yearEdit,  m_pUi->commentEdit, m_pUi->genreEdit};
     const auto tag = FormatMp3TagFields(info);
@@ -30,6 +33,11 @@ CMp3InfoDlg::CMp3InfoDlg(const CMp3InfoValues& info, QWidget* pOwner)
         pField->setMinimumWidth(pField->fontMetrics().averageCharWidth() * 30);
         pField->setCursorPosition(0);
     }
+    QLineEdit* pName = m_pUi->fileNameEdit;
+    const QMargins margins = pName->textMargins();
+    pName->setMinimumWidth(std::max(pName->minimumWidth(),
+                                    pName->fontMetrics().horizontalAdvance(pName->text()) + margins.left() +
+                                        margins.right() + 2 * pName->fontMetrics().averageCharWidth()));
 
     connect(m_pUi->okButton, &QPushButton::clicked, this, &QDialog::accept);
     m_pUi->okButton->setFocus();
