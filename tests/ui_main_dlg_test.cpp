@@ -188,6 +188,7 @@ struct SOpenCase {
     bool bOpens;
     std::string strMessage; // the one message shown, if any
 };
+void PrintTo(const SOpenCase& c, std::ostream* pOut) { *pOut << c.name; }
 
 class MainDlgOpen : public MainDlgTest, public ::testing::WithParamInterface<SOpenCase> {};
 
@@ -270,6 +271,7 @@ struct SSelectionCase {
     std::pair<int, int> sel;
     std::string strMessage;
 };
+void PrintTo(const SSelectionCase& c, std::ostream* pOut) { *pOut << c.name; }
 
 class MainDlgSelection : public MainDlgTest, public ::testing::WithParamInterface<SSelectionCase> {};
 
@@ -396,6 +398,7 @@ struct SPlaybackCase {
     bool bTimer;
     EPlayState state;
 };
+void PrintTo(const SPlaybackCase& c, std::ostream* pOut) { *pOut << c.name; }
 
 class MainDlgPlayback : public MainDlgTest, public ::testing::WithParamInterface<SPlaybackCase> {
 protected:
