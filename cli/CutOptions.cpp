@@ -43,7 +43,7 @@ enum : unsigned { kInfo = 1, kSave = 2, kShred = 4 };
 
 enum class EOption { From, To, Output, Count, Overlap, Base, Estimate, Help, Version };
 
-struct SOptionSpec {
+struct SOptionRule {
     EOption option;
     const char* pLong;
     char cShort;
@@ -51,7 +51,7 @@ struct SOptionSpec {
     unsigned nCommands; // the commands that take it; 0: any
 };
 
-constexpr std::array<SOptionSpec, 9> kOptions{{
+constexpr std::array<SOptionRule, 9> kOptions{{
     {EOption::From, "--from", 0, true, kSave},
     {EOption::To, "--to", 0, true, kSave},
     {EOption::Output, "--output", 'o', true, kSave},
@@ -64,24 +64,24 @@ constexpr std::array<SOptionSpec, 9> kOptions{{
 }};
 
 struct SGiven {
-    const SOptionSpec* pSpec;
+    const SOptionRule* pRule;
     std::string strName; // as typed, for messages
     std::string strValue;
 };
 
-const SOptionSpec* FindLong(const std::string& strName)
+const SOptionRule* FindLong(const std::string& strName)
 {
-    for (const SOptionSpec& spec : kOptions)
-        if (strName == spec.pLong)
-            return &spec;
+    for (const SOptionRule& rule : kOptions)
+        if (strName == rule.pLong)
+            return &rule;
     return nullptr;
 }
 
-const SOptionSpec* FindShort(char c)
+const SOptionRule* FindShort(char c)
 {
-    for (const SOptionSpec& spec : kOptions)
-        if (spec.cShort != 0 && c == spec.cShort)
-            return &spec;
+    for (const SOptionRule& rule : kOptions)
+        if (rule.cShort != 0 && c == rule.cShort)
+            return &rule;
     return nullptr;
 }
 
@@ -105,21 +105,21 @@ std::string ReadOption(const std::vector<std::string>& args, size_t& i, SGiven& 
     if (a.rfind("--", 0) == 0) {
         const size_t nEquals = a.find('=');
         given.strName = a.substr(0, nEquals);
-        given.pSpec = FindLong(given.strName);
+        given.pRule = FindLong(given.strName);
         if (nEquals != std::string::npos)
             value = a.substr(nEquals + 1);
     } else {
         given.strName = a.substr(0, 2);
-        given.pSpec = FindShort(a[1]);
-        if (given.pSpec && a.size() > 2) {
-            if (!given.pSpec->bValue)
+        given.pRule = FindShort(a[1]);
+        if (given.pRule && a.size() > 2) {
+            if (!given.pRule->bValue)
                 return "unrecognized option " + Quoted(a);
             value = a.substr(2);
         }
     }
-    if (!given.pSpec)
+    if (!given.pRule)
         return "unrecognized option " + Quoted(given.strName);
-    if (!given.pSpec->bValue) {
+    if (!given.pRule->bValue) {
         if (value)
             return "option " + Quoted(given.strName) + " takes no value";
         return {};
@@ -150,10 +150,10 @@ std::string ApplyOptions(const std::vector<SGiven>& given, const std::string& st
 {
     bool bFrom = false, bTo = false, bCount = false;
     for (const SGiven& g : given) {
-        if (g.pSpec->nCommands != 0 && (g.pSpec->nCommands & nCommand) == 0)
+        if (g.pRule->nCommands != 0 && (g.pRule->nCommands & nCommand) == 0)
             return strCommand + " does not take " + g.strName;
         std::string strError;
-        switch (g.pSpec->option) {
+        switch (g.pRule->option) {
         case EOption::From:
             strError = TakeTime(g, options.nFrom);
             bFrom = true;
@@ -249,8 +249,8 @@ SCutArgs ParseCutArgs(const std::vector<std::string>& args)
             result.strUsageError = std::move(strError);
             return result;
         }
-        if (g.pSpec->option == EOption::Help || g.pSpec->option == EOption::Version) {
-            result.options.command = g.pSpec->option == EOption::Help ? ECutCommand::Help : ECutCommand::Version;
+        if (g.pRule->option == EOption::Help || g.pRule->option == EOption::Version) {
+            result.options.command = g.pRule->option == EOption::Help ? ECutCommand::Help : ECutCommand::Version;
             return result;
         }
         given.push_back(std::move(g));
