@@ -32,6 +32,13 @@ constexpr struct {
     uint32_t nSecsPerStep;
 } kSteps[] = {{50, 1}, {100, 3}, {200, 10}, {500, 30}, {1000, 60}, {UINT32_MAX, 300}};
 
+// Whole seconds, held at the ends for a value that is no number, negative
+// or past 32 bits.
+uint32_t WholeSeconds(double dSeconds)
+{
+    return !(dSeconds > 0) ? 0 : dSeconds >= double(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(dSeconds);
+}
+
 // The overlap the audio file counts in: signed seconds.
 int32_t ToFileOverlap(uint32_t nOverlap) { return static_cast<int32_t>(std::min<uint32_t>(nOverlap, INT32_MAX)); }
 
@@ -39,9 +46,7 @@ int32_t ToFileOverlap(uint32_t nOverlap) { return static_cast<int32_t>(std::min<
 
 CSliderScale SliderScaleFor(double dDuration)
 {
-    const double dSecs = std::ceil(dDuration);
-    // A duration that is no number, negative or past 32 bits is held at the ends.
-    const uint32_t nSecs = !(dSecs > 0) ? 0 : dSecs >= double(UINT32_MAX) ? UINT32_MAX : static_cast<uint32_t>(dSecs);
+    const uint32_t nSecs = WholeSeconds(std::ceil(dDuration));
     for (const auto& step : kSteps) {
         if (nSecs <= step.nUpToSecs) {
             const uint64_t nMax = (uint64_t{nSecs} + step.nSecsPerStep - 1) / step.nSecsPerStep;
@@ -63,28 +68,28 @@ CMainDlg::CMainDlg(const CServices& services, QWidget* pParent)
     // The time line is as wide as about 86 average characters of the font.
     m_pSlider->setMinimumWidth(m_pSlider->fontMetrics().averageCharWidth() * 86);
 
-    const auto onCommand = [this](QAction* pAction, void (CMainDlg::*handler)()) {
-        connect(pAction, &QAction::triggered, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+    // Every command runs guarded: a file error it throws is shown, not lost.
+    using Handler = void (CMainDlg::*)();
+    const auto guarded = [this](Handler handler) {
+        return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
     };
-    onCommand(m_pUi->actionOpen, &CMainDlg::OnOpen);
-    onCommand(m_pUi->actionShred, &CMainDlg::OnShredEqually);
-    onCommand(m_pUi->actionCustomize, &CMainDlg::Customize);
-    onCommand(m_pUi->actionInfo, &CMainDlg::OnFileInformation);
-    onCommand(m_pUi->actionAbout, &CMainDlg::OnAbout);
+    for (auto [pAction, handler] : {std::pair<QAction*, Handler>{m_pUi->actionOpen, &CMainDlg::OnOpen},
+                                    {m_pUi->actionShred, &CMainDlg::OnShredEqually},
+                                    {m_pUi->actionCustomize, &CMainDlg::Customize},
+                                    {m_pUi->actionInfo, &CMainDlg::OnFileInformation},
+                                    {m_pUi->actionAbout, &CMainDlg::OnAbout}})
+        connect(pAction, &QAction::triggered, this, guarded(handler));
+    for (auto [pButton, handler] : {std::pair<QPushButton*, Handler>{m_pUi->startButton, &CMainDlg::OnStart},
+                                    {m_pUi->endButton, &CMainDlg::OnEnd},
+                                    {m_pUi->saveButton, &CMainDlg::OnSave},
+                                    {m_pUi->clearButton, &CMainDlg::OnClear},
+                                    {m_pUi->legendButton, &CMainDlg::OnLegend},
+                                    {m_pUi->playButton, &CMainDlg::OnPlay},
+                                    {m_pUi->stopButton, &CMainDlg::OnStop}})
+        connect(pButton, &QPushButton::clicked, this, guarded(handler));
     connect(m_pUi->actionExit, &QAction::triggered, this, &QDialog::reject);
     // Help Topics has no help to show.
     connect(m_pUi->menuFile, &QMenu::aboutToShow, this, &CMainDlg::OnFileMenuAboutToShow);
-
-    const auto onClick = [this](QPushButton* pButton, void (CMainDlg::*handler)()) {
-        connect(pButton, &QPushButton::clicked, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
-    };
-    onClick(m_pUi->startButton, &CMainDlg::OnStart);
-    onClick(m_pUi->endButton, &CMainDlg::OnEnd);
-    onClick(m_pUi->saveButton, &CMainDlg::OnSave);
-    onClick(m_pUi->clearButton, &CMainDlg::OnClear);
-    onClick(m_pUi->legendButton, &CMainDlg::OnLegend);
-    onClick(m_pUi->playButton, &CMainDlg::OnPlay);
-    onClick(m_pUi->stopButton, &CMainDlg::OnStop);
     connect(m_pSlider, &CTrackBar::Scrolled, this, &CMainDlg::OnHScroll);
 
     m_timer.setInterval(kTimerPeriod);
@@ -343,6 +348,12 @@ void CMainDlg::SetPlayButtons(bool bPlaying)
     m_pUi->stopButton->setEnabled(bPlaying);
 }
 
+// Where the thumb stands, in seconds of the file.
+double CMainDlg::ThumbSeconds() const
+{
+    return double(uint32_t(m_pSlider->GetPos()) * m_nSecsPerStep);
+}
+
 void CMainDlg::OnPlay()
 {
     if (!m_pAudioFile)
@@ -352,7 +363,7 @@ void CMainDlg::OnPlay()
         m_services.player.SetFileName(m_pAudioFile->GetFilePath());
     m_timer.start();
     if (m_ePlayState != EPlayState::Stopped)
-        m_services.player.SetCurrentPosition(double(uint32_t(m_pSlider->GetPos()) * m_nSecsPerStep));
+        m_services.player.SetCurrentPosition(ThumbSeconds());
     m_services.player.Play();
     m_ePlayState = EPlayState::Playing;
 }
@@ -391,8 +402,7 @@ void CMainDlg::OnLegend()
 
 void CMainDlg::OnTimer()
 {
-    const double dSeconds = std::trunc(m_services.player.GetCurrentPosition());
-    const uint32_t nSeconds = !(dSeconds > 0) ? 0 : dSeconds >= double(UINT32_MAX) ? UINT32_MAX : uint32_t(dSeconds);
+    const uint32_t nSeconds = WholeSeconds(m_services.player.GetCurrentPosition());
     m_pSlider->SetPos(static_cast<int>(std::min<uint32_t>(nSeconds / m_nSecsPerStep, INT_MAX)));
     UpdateSelection();
 }
@@ -400,7 +410,7 @@ void CMainDlg::OnTimer()
 // Playback jumps to the thumb and the thumb follows it again from there.
 void CMainDlg::SeekPlayback()
 {
-    m_services.player.SetCurrentPosition(double(uint32_t(m_pSlider->GetPos()) * m_nSecsPerStep));
+    m_services.player.SetCurrentPosition(ThumbSeconds());
     m_services.player.Play();
     m_timer.start();
 }

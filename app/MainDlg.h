@@ -102,6 +102,7 @@ private:
     void StopPlayback();
     void ResetPlayback();
     void SeekPlayback();
+    double ThumbSeconds() const;
     void SetPlayButtons(bool bPlaying);
     // Runs a step of a command; a file error it throws (a full disk, a folder
     // that went away) is shown with the system's text. False when it threw.
