@@ -115,14 +115,17 @@ void CMediaPlayer2::Play()
         StartPlaying();
 }
 
+// The backend's stop would rewind; a pause keeps the position.
 void CMediaPlayer2::Stop()
 {
-    Hold();
+    m_bPlayPending = false;
+    if (m_player.playbackState() == QMediaPlayer::PlayingState)
+        m_player.pause();
 }
 
 void CMediaPlayer2::Pause()
 {
-    Hold();
+    Stop();
 }
 
 std::string CMediaPlayer2::GetErrorDescription() const
@@ -133,14 +136,6 @@ std::string CMediaPlayer2::GetErrorDescription() const
 void CMediaPlayer2::SetEvents(IMediaPlayerEvents* pEvents)
 {
     m_pEvents = pEvents;
-}
-
-// The backend's stop would rewind; a pause keeps the position.
-void CMediaPlayer2::Hold()
-{
-    m_bPlayPending = false;
-    if (m_player.playbackState() == QMediaPlayer::PlayingState)
-        m_player.pause();
 }
 
 void CMediaPlayer2::StartPlaying()
@@ -180,11 +175,9 @@ void CMediaPlayer2::ApplyWhenLoaded()
 
 void CMediaPlayer2::OnMediaStatusChanged(QMediaPlayer::MediaStatus status)
 {
-    if (status == QMediaPlayer::InvalidMedia) {
-        m_bLoading = false;
-        m_bPlayPending = false;
-        m_nPendingMs.reset();
-    } else if (status == QMediaPlayer::EndOfMedia && !m_bLoading) {
+    if (status == QMediaPlayer::InvalidMedia)
+        DropLoading();
+    else if (status == QMediaPlayer::EndOfMedia && !m_bLoading) {
         RaiseEndOfStream();
     }
     ApplyWhenLoaded();
@@ -196,10 +189,16 @@ void CMediaPlayer2::OnBackendError(QMediaPlayer::Error error, const QString& str
 {
     if (error == QMediaPlayer::NoError)
         return;
+    DropLoading();
+    RaiseError(strText.isEmpty() ? FallbackText(error) : strText.toStdString());
+}
+
+// A file that will not load takes no pending position or Play.
+void CMediaPlayer2::DropLoading()
+{
     m_bLoading = false;
     m_bPlayPending = false;
     m_nPendingMs.reset();
-    RaiseError(strText.isEmpty() ? FallbackText(error) : strText.toStdString());
 }
 
 void CMediaPlayer2::RaiseError(const std::string& strText)
@@ -208,14 +207,7 @@ void CMediaPlayer2::RaiseError(const std::string& strText)
         return;
     m_bErrorRaised = true;
     m_strError = strText;
-    const unsigned nFile = m_nFile;
-    QMetaObject::invokeMethod(
-        this,
-        [this, nFile] {
-            if (m_pEvents && nFile == m_nFile)
-                m_pEvents->OnPlayerError();
-        },
-        Qt::QueuedConnection);
+    Post([](IMediaPlayerEvents& events) { events.OnPlayerError(); });
 }
 
 void CMediaPlayer2::RaiseEndOfStream()
@@ -223,12 +215,19 @@ void CMediaPlayer2::RaiseEndOfStream()
     if (m_bEndRaised)
         return;
     m_bEndRaised = true;
+    Post([](IMediaPlayerEvents& events) { events.OnEndOfStream(0); });
+}
+
+// Events reach the owner from the event loop, and only while the file they
+// are about is still the current one.
+void CMediaPlayer2::Post(void (*pRaise)(IMediaPlayerEvents&))
+{
     const unsigned nFile = m_nFile;
     QMetaObject::invokeMethod(
         this,
-        [this, nFile] {
+        [this, nFile, pRaise] {
             if (m_pEvents && nFile == m_nFile)
-                m_pEvents->OnEndOfStream(0);
+                pRaise(*m_pEvents);
         },
         Qt::QueuedConnection);
 }

@@ -38,7 +38,8 @@ private:
     void ApplyWhenLoaded();
     void Seek(qint64 nMs);
     void StartPlaying();
-    void Hold();
+    void DropLoading();
+    void Post(void (*pRaise)(IMediaPlayerEvents&));
     void RaiseError(const std::string& strText);
     void RaiseEndOfStream();
 
