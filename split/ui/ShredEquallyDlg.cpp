@@ -67,7 +67,7 @@ CShredEquallyDlg::CShredEquallyDlg(const std::string& strSourceName, const std::
     m_pUi->topLine->setText(QText(FormatText("Shreding file - %s", m_strSourceName.c_str())));
     m_pUi->baseNameEdit->setMinimumWidth(m_pUi->baseNameEdit->fontMetrics().averageCharWidth() * 28);
     new CArrowField(m_pUi->countEdit, m_pUi->countArrows, 5, [this](int nStep) { OnArrow(nStep); });
-    m_pUi->countEdit->setText(QString::number(m_nFragments));
+    m_pUi->countEdit->setText(QStringLiteral("2"));
 
     connect(m_pUi->useOriginalCheck, &QCheckBox::toggled, this, &CShredEquallyDlg::OnUseOriginal);
     connect(m_pUi->browseButton, &QPushButton::clicked, this, &CShredEquallyDlg::OnBrowse);
@@ -93,8 +93,7 @@ CShredAnswer CShredEquallyDlg::GetAnswer() const
 // one too large for 32 bits, counts as 0.
 void CShredEquallyDlg::OnArrow(int nStep)
 {
-    m_nFragments = StepFragments(m_pUi->countEdit->text().toUInt(), nStep);
-    m_pUi->countEdit->setText(QString::number(m_nFragments));
+    m_pUi->countEdit->setText(QString::number(StepFragments(m_pUi->countEdit->text().toUInt(), nStep)));
 }
 
 void CShredEquallyDlg::OnUseOriginal(bool bChecked)
@@ -124,7 +123,6 @@ void CShredEquallyDlg::OnBrowse()
 
 void CShredEquallyDlg::OnShred()
 {
-    m_strFragments = m_pUi->countEdit->text().toStdString();
     m_strBaseName = m_pUi->baseNameEdit->text().toStdString();
     if (m_strBaseName.empty()) {
         m_boxes.MessageBox(&m_wnd, kNoBaseNameText, "Error", EMsgIcon::None, EMsgButtons::Ok);

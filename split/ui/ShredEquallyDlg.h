@@ -71,7 +71,6 @@ private:
     std::string m_strSourcePath;
     std::string m_strFragments;
     std::string m_strBaseName;
-    uint32_t m_nFragments = 2;
     uint32_t m_nOverlap;
 };
 
