@@ -23,7 +23,6 @@
 namespace {
 
 constexpr const char* kCaption = "Tolvane";
-constexpr const char* kCannotCreateText = "Cannot create destination file.";
 
 // The steps a time line can have, each with the longest whole-second playing
 // time it is chosen for.
@@ -297,7 +296,7 @@ void CMainDlg::OnSave()
         nStatus = m_pAudioFile->SaveSelection(*strPath, nStart, nEnd, static_cast<int32_t>(m_nSecsPerStep));
     });
     if (bDone && nStatus != kStatusOk)
-        ShowMessage(kCannotCreateText, "Error", EMsgIcon::Exclamation);
+        ShowMessage(kCannotCreateDestinationText, "Error", EMsgIcon::Exclamation);
     EndSelection();
 }
 
@@ -311,7 +310,7 @@ void CMainDlg::OnShredEqually()
     // A split that stopped at a fragment it could not create must not look
     // like one that finished.
     if (m_pAudioFile->ShredEqually() != kStatusOk)
-        ShowMessage(kCannotCreateText, "Error", EMsgIcon::Exclamation);
+        ShowMessage(kCannotCreateDestinationText, "Error", EMsgIcon::Exclamation);
     const std::vector<std::string>& empty = m_pAudioFile->GetEmptyFragments();
     if (!empty.empty()) {
         std::string strText = "No audio frame was found where these fragments start, so they were not written:";

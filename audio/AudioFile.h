@@ -25,6 +25,9 @@ enum : int32_t {
     kStatusInvalidMp3 = 109,
 };
 
+// What the program says when a selection or a fragment could not be written.
+inline constexpr const char* kCannotCreateDestinationText = "Cannot create destination file.";
+
 // The one opened audio file. The constructor opens the source; the kind's
 // constructor reads and checks its header and computes the playing time. The
 // status says whether that went well; a caller discards an object whose status

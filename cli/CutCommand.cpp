@@ -14,9 +14,6 @@
 
 namespace {
 
-// What the desktop program's main window says when a selection cannot be saved.
-constexpr const char* kCannotSaveText = "Cannot create destination file.";
-
 bool IsStandardOutput(const std::string& strPath)
 {
     return strPath == "-" || strPath == CFile::kStandardOutput;
@@ -74,7 +71,7 @@ std::optional<std::string> CheckSave(const SCutOptions& options, const CAudioFil
         return std::nullopt;
     }
     if (const std::string strReason = RefusedOutputReason(options.strOutput, options.strFile); !strReason.empty()) {
-        PrintFileError(stderr, options.strOutput, kCannotSaveText, strReason);
+        PrintFileError(stderr, options.strOutput, kCannotCreateDestinationText, strReason);
         return std::nullopt;
     }
     return options.strOutput;
@@ -86,7 +83,7 @@ int Save(const SCutOptions& options, CAudioFile& file)
     if (!output)
         return kExitFailure;
     if (file.SaveSelection(*output, options.nFrom, options.nTo, 1) != kStatusOk) {
-        PrintFileError(stderr, options.strOutput, kCannotSaveText, file.GetCreateError());
+        PrintFileError(stderr, options.strOutput, kCannotCreateDestinationText, file.GetCreateError());
         return kExitFailure;
     }
     return kExitOk;
