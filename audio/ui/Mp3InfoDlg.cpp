@@ -1,14 +1,13 @@
 #include "audio/ui/Mp3InfoDlg.h"
 
+#include "platform/ui/DialogFlags.h"
 #include "platform/ui/KeyFilter.h"
 #include "ui_Mp3InfoDlg.h"
 
 #include <algorithm>
 
 CMp3InfoDlg::CMp3InfoDlg(const CMp3InfoValues& info, QWidget* pOwner)
-    : QDialog(pOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      m_pUi(std::make_unique<Ui::Mp3InfoDlg>())
+    : QDialog(pOwner, kDialogFlags), m_pUi(std::make_unique<Ui::Mp3InfoDlg>())
 {
     m_pUi->setupUi(this);
     setModal(true);

@@ -1,12 +1,11 @@
 #include "audio/ui/WaveInfoDlg.h"
 
+#include "platform/ui/DialogFlags.h"
 #include "platform/ui/KeyFilter.h"
 #include "ui_WaveInfoDlg.h"
 
 CWaveInfoDlg::CWaveInfoDlg(const CWaveInfoValues& info, QWidget* pOwner)
-    : QDialog(pOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      m_pUi(std::make_unique<Ui::WaveInfoDlg>())
+    : QDialog(pOwner, kDialogFlags), m_pUi(std::make_unique<Ui::WaveInfoDlg>())
 {
     m_pUi->setupUi(this);
     setModal(true);

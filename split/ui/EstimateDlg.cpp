@@ -1,12 +1,11 @@
 #include "split/ui/EstimateDlg.h"
 
+#include "platform/ui/DialogFlags.h"
 #include "platform/ui/KeyFilter.h"
 #include "ui_EstimateDlg.h"
 
 CEstimateDlg::CEstimateDlg(QWidget* pOwner)
-    : QDialog(pOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      m_pUi(std::make_unique<Ui::EstimateDlg>())
+    : QDialog(pOwner, kDialogFlags), m_pUi(std::make_unique<Ui::EstimateDlg>())
 {
     m_pUi->setupUi(this);
     setModal(true);

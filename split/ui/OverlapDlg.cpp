@@ -1,6 +1,7 @@
 #include "split/ui/OverlapDlg.h"
 
 #include "platform/ui/ArrowField.h"
+#include "platform/ui/DialogFlags.h"
 #include "platform/ui/KeyFilter.h"
 #include "platform/ui/QtWindow.h"
 #include "split/OverlapSetting.h"
@@ -13,8 +14,7 @@ COverlapDlg::COverlapDlg(ISettings& settings, IMessageBoxes& boxes, QWidget* pOw
 
 COverlapDlg::COverlapDlg(uint32_t nOverlap, bool bUseValue, ISettings& settings, IMessageBoxes& boxes,
                          QWidget* pOwner)
-    : QDialog(pOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    : QDialog(pOwner, kDialogFlags),
       m_pUi(std::make_unique<Ui::OverlapDlg>()), m_settings(settings), m_boxes(boxes),
       m_nOverlap(bUseValue ? nOverlap : ReadOverlap(settings))
 {

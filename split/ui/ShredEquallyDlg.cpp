@@ -4,6 +4,7 @@
 #include "platform/FormatText.h"
 #include "platform/MessageBox.h"
 #include "platform/ui/ArrowField.h"
+#include "platform/ui/DialogFlags.h"
 #include "platform/ui/KeyFilter.h"
 #include "split/ShredChecks.h"
 #include "split/ui/EstimateDlg.h"
@@ -52,8 +53,7 @@ private:
 CShredEquallyDlg::CShredEquallyDlg(const std::string& strSourceName, const std::string& strSourcePath,
                                    int32_t nOverlap, IShredDlgOwner& owner, IMessageBoxes& boxes, IFileDialogs& files,
                                    IEstimateWindow* pEstimate, QWidget* pOwner)
-    : QDialog(pOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    : QDialog(pOwner, kDialogFlags),
       m_pUi(std::make_unique<Ui::ShredEquallyDlg>()),
       m_pOwnEstimate(pEstimate ? nullptr : std::make_unique<CEstimateOverDialog>(this)), m_owner(owner),
       m_boxes(boxes), m_files(files), m_estimate(pEstimate ? *pEstimate : *m_pOwnEstimate), m_wnd(this),
