@@ -6,7 +6,8 @@
 #include <QApplication>
 
 CAboutDlg::CAboutDlg(QWidget* pOwner)
-    : QDialog(pOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_pUi(std::make_unique<Ui::AboutDlg>())
+    : QDialog(pOwner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      m_pUi(std::make_unique<Ui::AboutDlg>())
 {
     m_pUi->setupUi(this);
     CKeyFilter::SwallowEnterAndEscape(this);

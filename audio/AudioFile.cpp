@@ -53,9 +53,10 @@ int32_t CAudioFile::ReportError(CWnd* pOwner)
 // The bytes move in large kernel copies, several blocks at a time; the file
 // bar is still stepped once for every whole block, before that block is
 // copied (never for the short first block), and as often as a block-by-block
-// copy would step it when the source ends early. Each kernel copy costs a fixed setup, so the batch grows while
-// batches go fast and shrinks when one is slow: on a fast disk few large
-// copies, on a slow one the bar still moves several times a second.
+// copy would step it when the source ends early. Each kernel copy costs a
+// fixed setup, so the batch grows while batches go fast and shrinks when one
+// is slow: on a fast disk few large copies, on a slow one the bar still moves
+// several times a second.
 uint32_t CAudioFile::CopyData(CFile& output, uint32_t nCount, IShredProgress* pProgress)
 {
     using Clock = std::chrono::steady_clock;

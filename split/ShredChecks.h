@@ -25,7 +25,8 @@ inline constexpr const char* kNoCountText = "Please enter the number of fragment
 inline constexpr const char* kCountTooSmallText = "Please enter fragment value greater than 1.";
 inline constexpr const char* kTooShortText =
     "The number of fragments is too large so that it will not play even for 1 second.";
-inline constexpr const char* kOverlapNotAdheredText = "The fragments may not adhere to the estimate that will be shown.";
+inline constexpr const char* kOverlapNotAdheredText =
+    "The fragments may not adhere to the estimate that will be shown.";
 
 struct CCountCheck {
     int nResult = kCheckOk;
