@@ -2,56 +2,34 @@
 #include "split/OverlapSetting.h"
 
 #include <gtest/gtest.h>
-#include <map>
-#include <optional>
 
-namespace {
-
+// One value, under the name "Overlap time" (empty: missing or unreadable); writes end as writeResult says.
 struct CMemorySettings : ISettings {
     std::optional<uint32_t> GetUInt32(const std::string& strName) const override
     {
-        const auto it = values.find(strName);
-        return it == values.end() ? std::nullopt : it->second;
+        return strName == "Overlap time" ? value : std::nullopt;
     }
     ESettingsWrite SetUInt32(const std::string& strName, uint32_t nValue) override
     {
-        if (writeResult == ESettingsWrite::Ok)
-            values[strName] = nValue;
+        value = strName == "Overlap time" && writeResult == ESettingsWrite::Ok ? std::optional(nValue) : value;
         return writeResult;
     }
-    std::map<std::string, std::optional<uint32_t>> values; // empty optional: there but unreadable
+    std::optional<uint32_t> value;
     ESettingsWrite writeResult = ESettingsWrite::Ok;
 };
 
-} // namespace
-
-TEST(OverlapSetting, ReadIsZeroWhenUnreadableOrUnderAnotherName)
-{
-    CMemorySettings settings;
-    settings.values = {{"Overlap time", std::nullopt}, {"Overlap", 7}};
-    EXPECT_EQ(ReadOverlap(settings), 0u);
-}
-
+// Saved, the time reads back; refused, it reads 0 and a box says why.
 TEST(OverlapSetting, SaveStoresOrSaysWhyNot)
 {
-    for (const auto& [result, strText] : {std::pair{ESettingsWrite::Ok, ""},
-                                          std::pair{ESettingsWrite::StoreUnavailable, "Unable to save overlap time."},
-                                          std::pair{ESettingsWrite::ValueNotWritten, "Unable save overlap time."}}) {
+    for (const auto& [result, strShown] :
+         {std::pair{ESettingsWrite::Ok, ""},
+          std::pair{ESettingsWrite::StoreUnavailable, "Error: Unable to save overlap time."},
+          std::pair{ESettingsWrite::ValueNotWritten, "Error: Unable save overlap time."}}) {
         CMemorySettings settings;
         settings.writeResult = result;
-        CFakeUi ui;
-        EXPECT_EQ(SaveOverlap(settings, 42, ui, nullptr), result == ESettingsWrite::Ok) << strText;
+        CScriptedWindows boxes;
+        EXPECT_EQ(SaveOverlap(settings, 42, boxes, nullptr), result == ESettingsWrite::Ok) << strShown;
         EXPECT_EQ(ReadOverlap(settings), result == ESettingsWrite::Ok ? 42u : 0u);
-        ASSERT_EQ(ui.messages.size(), *strText ? 1u : 0u);
-        for (const auto& m : ui.messages)
-            EXPECT_EQ(m.strCaption + ": " + m.strText + (m.icon == EMsgIcon::Exclamation ? "!" : ""),
-                      "Error: " + std::string(strText) + "!");
+        EXPECT_EQ(boxes.shown, std::vector<std::string>(*strShown ? 1 : 0, strShown));
     }
-}
-
-TEST(OverlapSetting, FieldTextAsNumber)
-{
-    for (const auto& [strText, nExpected] : std::initializer_list<std::pair<std::string, uint32_t>>{
-             {"007", 7}, {"4294967295", 4294967295u}, {"4294967296", 0}, {"12a", 0}})
-        EXPECT_EQ(ParseOverlapText(strText), nExpected) << '"' << strText << '"';
 }

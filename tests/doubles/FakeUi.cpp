@@ -11,7 +11,7 @@ public:
     ~CProgress() override { m_ui.m_log.push_back("deleted"); }
     void SetTotalFiles(unsigned n) override { Note("total " + std::to_string(n)); CShredProgressState::SetTotalFiles(n); }
     void SetFileBytes(uint64_t n) override { Note("bytes " + std::to_string(n)); CShredProgressState::SetFileBytes(n); }
-    void StepGross() override { Note("step gross", m_ui.onStepGross); CShredProgressState::StepGross(); }
+    void StepGross() override { Note("step gross"); CShredProgressState::StepGross(); }
     void StepFile() override { Note("step file", m_ui.onStepFile); CShredProgressState::StepFile(); }
     void ShowFileNames(std::string a, std::string b) override
     {
@@ -73,7 +73,6 @@ CShredAnswer CFakeUi::RunWaveShredDialog(const CWaveShredArgs& args)
 
 CShredAnswer CFakeUi::RunMp3ShredDialog(const CMp3ShredArgs& args)
 {
-    mp3ShredArgs.push_back(args);
     return RunShredDialog(args);
 }
 

@@ -55,13 +55,12 @@ public:
     CShredAnswer shredAnswer; // what the Shred Equally dialog answers
     CScriptedWindows dialog;
     std::vector<CValidation> validations;
-    std::function<void()> onStepFile, onStepGross;
+    std::function<void()> onStepFile;
 
     std::vector<SMessage> messages;
     EMsgAnswer questionAnswer = EMsgAnswer::No; // what every Yes/No box answers
     std::vector<std::string> infoLines;
     std::vector<CWaveShredArgs> waveShredArgs;
-    std::vector<CMp3ShredArgs> mp3ShredArgs;
     const std::vector<std::string>& Log() const { return m_log; }
     long Count(const std::string& strEntry) const;
 

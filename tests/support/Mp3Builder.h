@@ -5,12 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 using Bytes = std::vector<unsigned char>;
-
 
 inline Bytes BigEndian(uint32_t v)
 {
@@ -75,13 +73,12 @@ inline Bytes Id3v1Tag(const std::string& strFields)
 }
 
 // A frame of nLength bytes with an information tag at nAt: "Xing" or "Info"
-// with its flags and the counts given, or "VBRI" (version 1) with both.
-inline Bytes InfoFrame(const CFrameLayout& f, size_t nLength, const std::string& tag, std::optional<uint32_t> frames,
-                       std::optional<uint32_t> bytes, size_t nAt = 36)
+// flagged with both counts, or "VBRI" (version 1) with both.
+inline Bytes InfoFrame(const CFrameLayout& f, size_t nLength, const std::string& tag, uint32_t nFrames, uint32_t nBytes,
+                       size_t nAt = 36)
 {
-    auto count = [](std::optional<uint32_t> v) { return v ? BigEndian(*v) : Bytes{}; };
-    const Bytes body = tag == "VBRI" ? Bytes{0, 1, 0, 0, 0, 0} + count(bytes) + count(frames)
-                                     : BigEndian((frames ? 1 : 0) | (bytes ? 2 : 0)) + count(frames) + count(bytes);
+    const Bytes body = tag == "VBRI" ? Bytes{0, 1, 0, 0, 0, 0} + BigEndian(nBytes) + BigEndian(nFrames)
+                                     : BigEndian(3) + BigEndian(nFrames) + BigEndian(nBytes);
     Bytes out = HeaderBytes(f) + Bytes(nAt - 4, 0) + Bytes(tag.begin(), tag.end()) + body;
     out.resize(nLength, 0);
     return out;
