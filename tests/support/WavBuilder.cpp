@@ -7,29 +7,18 @@
 #include <filesystem>
 #include <fstream>
 
-unsigned char AudioByte(uint64_t k)
-{
-    return static_cast<unsigned char>((k * 7 + k / 251) & 0xFF);
-}
-
-void PutU32(Bytes& out, uint32_t v)
+static void PutU32(Bytes& out, uint32_t v)
 {
     out.resize(out.size() + 4);
     WriteU32LE(out.data() + out.size() - 4, v);
 }
 
-uint32_t GetU32(const Bytes& in, size_t at)
-{
-    (void)in.at(at + 3);
-    return ReadU32LE(in.data() + at);
-}
-
-void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool bPad)
+static void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data)
 {
     out.insert(out.end(), strId.begin(), strId.end());
     PutU32(out, static_cast<uint32_t>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
-    if (bPad && data.size() % 2 == 1)
+    if (data.size() % 2 == 1)
         out.push_back(0);
 }
 
@@ -40,10 +29,9 @@ Bytes BuildWav(const CWavLayout& wav)
     PutU32(fmt, wav.samplesPerSec);
     PutU32(fmt, wav.avgBytesPerSec);
     PutU32(fmt, wav.blockAlign | (uint32_t{wav.bitsPerSample} << 16));
-    if (wav.bExtraSizeField) {
-        fmt.push_back(static_cast<unsigned char>(wav.formatExtra.size()));
-        fmt.push_back(static_cast<unsigned char>(wav.formatExtra.size() >> 8));
-        fmt.insert(fmt.end(), wav.formatExtra.begin(), wav.formatExtra.end());
+    if (const auto& extra = wav.formatExtra) {
+        fmt.insert(fmt.end(), {static_cast<uint8_t>(extra->size()), static_cast<uint8_t>(extra->size() >> 8)});
+        fmt.insert(fmt.end(), extra->begin(), extra->end());
     }
     const bool bRf64 = wav.riffId != "RIFF";
     Bytes out(wav.riffId.begin(), wav.riffId.end());
@@ -51,8 +39,8 @@ Bytes BuildWav(const CWavLayout& wav)
     if (bRf64)
         AppendChunk(out, "ds64", Bytes(28));
     AppendChunk(out, "fmt ", fmt);
-    if (wav.bFact)
-        AppendChunk(out, "fact", wav.factData);
+    if (wav.fact)
+        AppendChunk(out, "fact", *wav.fact);
     for (const auto& [id, data] : wav.chunksBeforeData)
         AppendChunk(out, id, data);
     out.insert(out.end(), {'d', 'a', 't', 'a'});
@@ -69,28 +57,17 @@ Bytes BuildWav(const CWavLayout& wav)
     return out;
 }
 
-uint64_t WriteSparseWav(const std::string& strPath, CWavLayout wav, uint64_t nAudioBytes)
+uint64_t WriteSparseWav(const std::string& strPath, CWavLayout wav, uint64_t nAudioBytes, uint64_t nPatchAt,
+                        const Bytes& patch)
 {
     wav.dataBytes = 0;
     const Bytes header = BuildWav(wav);
     WriteBytes(strPath, header);
     std::filesystem::resize_file(strPath, header.size() + nAudioBytes);
-    return header.size();
-}
-
-void WriteAudioAt(const std::string& strPath, uint64_t nAudioStart, uint64_t nFrom, uint64_t nCount)
-{
-    Bytes audio(nCount);
-    for (uint64_t k = 0; k < nCount; ++k)
-        audio[k] = AudioByte(nFrom + k);
-    WriteBytesAt(strPath, nAudioStart + nFrom, audio);
-}
-
-void WriteBytesAt(const std::string& strPath, uint64_t nOffset, const Bytes& bytes)
-{
     std::fstream f(strPath, std::ios::binary | std::ios::in | std::ios::out);
-    f.seekp(static_cast<std::streamoff>(nOffset));
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.seekp(static_cast<std::streamoff>(nPatchAt));
+    f.write(reinterpret_cast<const char*>(patch.data()), static_cast<std::streamsize>(patch.size()));
+    return header.size();
 }
 
 Bytes ReadRange(const std::string& strPath, uint64_t nOffset, uint64_t nCount)
@@ -108,47 +85,31 @@ CWrittenWav ReadWrittenWav(const std::string& strPath, bool bAudio)
     CWrittenWav w;
     w.nFileSize = std::filesystem::file_size(strPath);
     const Bytes bytes = bAudio ? ReadBytes(strPath) : ReadRange(strPath, 0, 1 << 16);
-    if (bytes.size() < 12)
-        return w;
+    const auto u32 = [&](size_t at) { return ReadU32LE(&bytes.at(at + 3) - 3); }; // within the bytes read
+    w.nRiffSize = u32(4);
     w.strRiffId.assign(bytes.begin(), bytes.begin() + 4);
-    w.nRiffSize = GetU32(bytes, 4);
     uint64_t nDs64Data = 0;
-    // The writer pads no chunk but the data chunk: after an odd size, take the
-    // next id where it is, else one byte on.
-    auto isId = [&](size_t at) {
-        return at + 4 <= bytes.size() && std::all_of(bytes.begin() + static_cast<long>(at),
-                                                     bytes.begin() + static_cast<long>(at + 4),
-                                                     [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
-    };
-    for (size_t at = 12; at + 8 <= bytes.size();) {
+    for (size_t at = 12; at + 8 <= bytes.size(); at += 8 + u32(at + 4)) { // the writer pads no chunk but data
         const std::string strId(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + 4));
-        const uint32_t nSize = GetU32(bytes, at + 4);
+        const auto body = bytes.begin() + static_cast<long>(at + 8);
+        const uint32_t nSize = u32(at + 4);
         if (strId == "ds64") {
             (void)bytes.at(at + 31);
-            w.nRiffSize = ReadU64LE(bytes.data() + at + 8);
-            nDs64Data = ReadU64LE(bytes.data() + at + 16);
-            w.nDs64Samples = static_cast<int64_t>(ReadU64LE(bytes.data() + at + 24));
+            w.nRiffSize = ReadU64LE(&*body);
+            nDs64Data = ReadU64LE(&*body + 8);
+            w.nDs64Samples = static_cast<int64_t>(ReadU64LE(&*body + 16));
         } else if (strId == "fact" && at + 8 + nSize <= bytes.size()) {
-            w.fact.assign(bytes.begin() + static_cast<long>(at + 8), bytes.begin() + static_cast<long>(at + 8 + nSize));
+            w.fact.assign(body, body + nSize);
         } else if (strId == "data") {
-            w.nDataStart = at + 8;
             w.nDataSize = nSize == 0xFFFFFFFF && w.nDs64Samples >= 0 ? nDs64Data : nSize;
-            if (bAudio && w.nDataStart <= bytes.size())
-                w.audio.assign(bytes.begin() + static_cast<long>(w.nDataStart),
-                               bytes.begin() + static_cast<long>(std::min<uint64_t>(bytes.size(), w.nDataStart + w.nDataSize)));
+            w.audio.assign(body, body + static_cast<long>(std::min<uint64_t>(bytes.size() - at - 8, w.nDataSize)));
             break;
         }
-        at += 8 + nSize;
-        if (nSize % 2 != 0 && !isId(at))
-            ++at;
     }
     return w;
 }
 
 bool CWrittenWav::IsSourceAudioFrom(uint64_t nFrom) const
 {
-    for (size_t k = 0; k < audio.size(); ++k)
-        if (audio[k] != AudioByte(nFrom + k))
-            return false;
-    return true;
+    return std::all_of(audio.begin(), audio.end(), [&](unsigned char c) { return c == AudioByte(nFrom++); });
 }

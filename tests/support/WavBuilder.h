@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,10 +14,8 @@ struct CWavLayout {
     uint16_t formatTag = 1, channels = 2;
     uint32_t samplesPerSec = 44100, avgBytesPerSec = 176400;
     uint16_t blockAlign = 4, bitsPerSample = 16;
-    bool bExtraSizeField = false; // write extraSize and formatExtra (formats other than PCM)
-    Bytes formatExtra;
-    bool bFact = false;
-    Bytes factData;
+    std::optional<Bytes> formatExtra; // written with its size field (formats other than PCM)
+    std::optional<Bytes> fact; // a fact chunk's contents
     std::vector<std::pair<std::string, Bytes>> chunksBeforeData;
     uint32_t dataBytes = 1764000;
     int64_t dataSizeField = -1; // written instead of dataBytes when not -1 (in ds64 for RF64)
@@ -24,31 +23,23 @@ struct CWavLayout {
 };
 
 // Audio byte k of every built file: any cut shows where it came from.
-unsigned char AudioByte(uint64_t k);
+inline unsigned char AudioByte(uint64_t k) { return static_cast<unsigned char>((k * 7 + k / 251) & 0xFF); }
 Bytes BuildWav(const CWavLayout& wav);
-// Writes the layout's header and extends the file to nAudioBytes of audio that
-// read as zeros and take no disk space. Returns where the audio starts.
-uint64_t WriteSparseWav(const std::string& strPath, CWavLayout wav, uint64_t nAudioBytes);
-// Writes AudioByte(nFrom + k), k < nCount, over the audio from byte nFrom on.
-void WriteAudioAt(const std::string& strPath, uint64_t nAudioStart, uint64_t nFrom, uint64_t nCount);
-void WriteBytesAt(const std::string& strPath, uint64_t nOffset, const Bytes& bytes);
+// Writes the layout's header, extends the file to nAudioBytes of audio that read as
+// zeros and take no disk space, and writes the patch at nPatchAt. Returns where the audio starts.
+uint64_t WriteSparseWav(const std::string& strPath, CWavLayout wav, uint64_t nAudioBytes, uint64_t nPatchAt = 0,
+                        const Bytes& patch = {});
 Bytes ReadRange(const std::string& strPath, uint64_t nOffset, uint64_t nCount);
-// Appends id, size, contents and, unless bPad is false, a pad byte after an odd size.
-void AppendChunk(Bytes& out, const std::string& strId, const Bytes& data, bool bPad = true);
-void PutU32(Bytes& out, uint32_t v);
-uint32_t GetU32(const Bytes& in, size_t at);
 
 // A written file read back by walking its chunks. Sizes are the header's, or
 // ds64's where an RF64 header's field says 0xFFFFFFFF.
 struct CWrittenWav {
     std::string strRiffId;
-    uint64_t nRiffSize = 0, nDataSize = 0;
+    uint64_t nRiffSize = 0, nDataSize = 0, nFileSize = 0;
     Bytes fact; // the fact chunk's contents
     int64_t nDs64Samples = -1; // -1 without a ds64 chunk
-    uint64_t nDataStart = 0, nFileSize = 0;
-    Bytes audio; // the data chunk's contents, when read
+    Bytes audio; // the data chunk's contents, as far as they were read
     bool IsSourceAudioFrom(uint64_t nFrom) const; // audio == source bytes [nFrom, ...)
-    uint64_t BytesAfterData() const { return nFileSize - nDataStart - nDataSize; }
 };
-// With bAudio false only the header is read, for files of any size.
+// With bAudio false only the first 64 KiB are read, for files of any size.
 CWrittenWav ReadWrittenWav(const std::string& strPath, bool bAudio = true);
