@@ -2,6 +2,7 @@
 #include "audio/WaveFile.h"
 #include "platform/File.h"
 #include "split/ShredChecks.h"
+#include "split/ShredProgressState.h"
 #include "doubles/FakeUi.h"
 #include "support/TempDir.h"
 #include "support/WavBuilder.h"
@@ -52,6 +53,38 @@ TEST(File, FailuresCarryTheSystemsText)
     }
     EXPECT_EQ(ui.Count("message Fragment Saved"), 0);
     EXPECT_EQ(ui.Log().back(), "deleted") << "the progress window goes";
+}
+
+// The count's limits: at least one second a fragment, and the 16-bit fragment counter.
+TEST(ShredChecks, FragmentCount)
+{
+    CWaveShredArgs a;
+    a.fmt.avgBytesPerSec = 176400;
+    a.dataHeader.size = 1764000;
+    for (const auto& [strText, nResult] : {std::pair{"abc", kCheckCountTooSmall}, std::pair{"10", kCheckOk},
+                                           std::pair{"11", kCheckTooShort}, std::pair{"-1", kCheckTooShort}})
+        EXPECT_EQ(CheckWaveFragmentCount(strText, a).nResult, nResult) << strText;
+    a.fmt.avgBytesPerSec = 8000;
+    a.dataHeader.size = 4000000000u;
+    EXPECT_EQ(CheckWaveFragmentCount("65534", a).nResult, kCheckOk);
+    EXPECT_EQ(CheckWaveFragmentCount("65535", a).nResult, kCheckTooManyFragments);
+}
+
+// The progress bars' 16-bit gross range, the file bar starting again past its
+// maximum, and no wrap past 4 GiB.
+TEST(ProgressState, FollowsTheProgressBarRules)
+{
+    CShredProgressState p;
+    p.SetTotalFiles(65536 + 5);
+    EXPECT_EQ(p.GetGrossBar().GetMax(), 5);
+    p.SetFileBytes(25000);
+    p.SetFileBytes(90000); // the first nonzero one wins
+    for (int i = 0; i < 3; ++i)
+        p.StepFile();
+    EXPECT_EQ(p.GetFileBar().GetPos(), 0);
+    CShredProgressState big;
+    big.SetFileBytes(5ull << 30);
+    EXPECT_EQ(big.GetFileBar().GetMax(), 5ll << 30);
 }
 
 TEST(ShredChecks, Mp3EstimateTakesTheInformationFramesRate)
