@@ -83,8 +83,17 @@ TEST_P(InterruptedCut, LeavesOnlyWholeFiles)
     ::kill(pid, GetParam());
     const int status = Wait(pid);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == GetParam()) << "ends as the signal would end it";
-    EXPECT_EQ(dir.List(), (std::vector<std::string>{"PART-1.wav", "PART-2.wav", "PART-3.wav", "big.wav"}));
-    EXPECT_EQ(ReadBytes(dir / "PART-3.wav"), Bytes(10, 1));
+    // A busy machine may let a fragment or two more finish before the signal
+    // lands; whatever stands under a final name is whole, or the old file.
+    const std::vector<std::string> names = dir.List();
+    ASSERT_GE(names.size(), 4u);
+    EXPECT_EQ(std::vector(names.begin(), names.begin() + 3),
+              (std::vector<std::string>{"PART-1.wav", "PART-2.wav", "PART-3.wav"}));
+    for (const std::string& strName : names) {
+        if (strName != "big.wav" && !(strName == "PART-3.wav" && ReadBytes(dir / strName) == Bytes(10, 1))) {
+            EXPECT_EQ(std::filesystem::file_size(dir / strName), 50'000'044u) << strName;
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, InterruptedCut, testing::Values(SIGINT, SIGTERM, SIGHUP));
