@@ -304,8 +304,8 @@ TEST_P(MainDlgLikeTheCommandLine, WritesTheSameBytes)
     const std::string strCli = dir.Path() + "/cli/";
     ASSERT_EQ(RunCommand({TOLVANE_CUT, "save", strSource, "--from", "1", "--to", "3", "-o", strCli + "piece." + strExt})
                   .nExit, 0);
-    ASSERT_EQ(RunCommand({TOLVANE_CUT, "shred", strSource, "-n", "3", "--overlap", "1", "--base", strCli + "take"}).nExit,
-              0);
+    ASSERT_EQ(
+        RunCommand({TOLVANE_CUT, "shred", strSource, "-n", "3", "--overlap", "1", "--base", strCli + "take"}).nExit, 0);
     for (const std::string strName : {"piece.", "TAKE-1.", "TAKE-2.", "TAKE-3."}) {
         const Bytes fromWindow = ReadBytes(dir.Path() + "/gui/" + strName + strExt);
         EXPECT_GT(fromWindow.size(), 128u) << strName;
