@@ -27,8 +27,8 @@ TEST(InfoWindows, ShowTheLinesAndTheLongNameWhole)
     CMp3InfoDlg mp3Dlg(mp3, nullptr);
     waveDlg.show();
     mp3Dlg.show();
-    EXPECT_EQ(Texts(waveDlg, {1011, 1026}),
-              (std::vector<std::string>{"File size (As in Header) - 1764044 bytes", "Playing duration - 10.00 seconds"}));
+    EXPECT_EQ(Texts(waveDlg, {1011, 1026}), (std::vector<std::string>{"File size (As in Header) - 1764044 bytes",
+                                                                       "Playing duration - 10.00 seconds"}));
     EXPECT_EQ(Texts(mp3Dlg, {1001, 1003, 1004, 1009, 1016, 1017, 1026}),
               (std::vector<std::string>{"A title of exactly thirty char", "1999", "A", "Bitrate - 128 Kbits/sec",
                                         "MPEG version - 1.0", "MPEG Layer - 3", "Play Duration - 62.50 Sec(s)"}));
