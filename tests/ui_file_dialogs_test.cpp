@@ -2,6 +2,7 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
@@ -11,9 +12,9 @@
 
 namespace {
 
-const CFileDialogArgs kArgs{"Title", "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*||", "*.WAV", "song.wav"};
+const CFileDialogArgs kArgs{"Title", "All Files (*.*)|*.*|Wave Files (*.wav)|*.wav||", "*.WAV", "song.wav"};
 
-// The Wave choice lists the WAV files whatever the case of their names.
+// Each choice lists its files whatever the case of their names, Wave chosen after All.
 TEST(FileDialogs, ListsTheChoiceWhateverTheCase)
 {
     CTempDir dir;
@@ -31,8 +32,10 @@ TEST(FileDialogs, ListsTheChoiceWhateverTheCase)
         names.sort();
         return names.join(QLatin1Char(' '));
     };
-    EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == QLatin1String("SONG.WAV song.wav"); }, 3000))
-        << listed().toStdString();
+    for (const char* pNames : {"SONG.WAV a.mp3 song.wav", "SONG.WAV song.wav"}) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return listed() == QLatin1String(pNames); }, 3000)) << listed().toStdString();
+        QTest::keyClick(pDialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+    }
 }
 
 // An existing file is saved over without a question.
