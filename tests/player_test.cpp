@@ -26,24 +26,6 @@ bool g_bNoServerRun = false;    // --no-sound-server: no output device at all
 std::string g_strServerProblem; // why the test's own server is not there
 const CTempDir g_files;          // the tone files
 
-// Starts a PulseAudio daemon of the test's own, its files in strDir and a null
-// sink as its only output; it leaves a few seconds after its last client.
-// Returns why it did not start, or nothing.
-std::string StartSoundServer(const std::string& strDir)
-{
-    for (const char* pName : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH"})
-        setenv(pName, strDir.c_str(), 1);
-    const std::string strSocket = strDir + "/native";
-    const CCommandResult r = RunCommand({"pulseaudio", "--daemonize=yes", "-n", "--exit-idle-time=5",
-                                         "--disable-shm=yes", "--log-target=stderr", "-L",
-                                         std::string("module-null-sink sink_name=") + kSink, "-L",
-                                         "module-native-protocol-unix auth-anonymous=1 socket=" + strSocket});
-    if (r.nExit != 0)
-        return "PulseAudio did not start (exit " + std::to_string(r.nExit) + "): " + r.strErr;
-    setenv("PULSE_SERVER", ("unix:" + strSocket).c_str(), 1);
-    return "";
-}
-
 struct CEventLog : IMediaPlayerEvents {
     void OnPlayerError() override { ++m_nErrors; }
     void OnEndOfStream(int32_t) override { ++m_nEnds; }
@@ -174,8 +156,10 @@ TEST(MediaPlayerNoSoundServer, PlayRaisesAnError)
 
 } // namespace
 
-// The sound server starts before the application, so that Qt's list of devices
-// sees it; with --no-sound-server, clients are pointed at no socket at all.
+// The test's own PulseAudio daemon, its files in a folder of its own and a null
+// sink its only output, starts before the application so that Qt's list of
+// devices sees it; it leaves a few seconds after its last client. With
+// --no-sound-server, clients are pointed at no socket at all.
 int main(int argc, char** argv)
 {
     if (qgetenv("QT_QPA_PLATFORM").isEmpty())
@@ -183,10 +167,18 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     g_bNoServerRun = argc > 1 && std::strcmp(argv[1], "--no-sound-server") == 0;
     CTempDir serverDir;
-    if (g_bNoServerRun)
-        setenv("PULSE_SERVER", "unix:/nonexistent/tolvane-no-sound-server", 1);
-    else
-        g_strServerProblem = StartSoundServer(serverDir.Path());
+    for (const char* pName : {"HOME", "XDG_RUNTIME_DIR", "XDG_CONFIG_HOME", "PULSE_RUNTIME_PATH", "PULSE_STATE_PATH"})
+        setenv(pName, serverDir.Path().c_str(), 1);
+    const std::string strSocket = g_bNoServerRun ? "/nonexistent/tolvane-no-sound-server" : serverDir / "native";
+    if (!g_bNoServerRun) {
+        const CCommandResult r = RunCommand({"pulseaudio", "--daemonize=yes", "-n", "--exit-idle-time=5",
+                                             "--disable-shm=yes", "--log-target=stderr", "-L",
+                                             std::string("module-null-sink sink_name=") + kSink, "-L",
+                                             "module-native-protocol-unix auth-anonymous=1 socket=" + strSocket});
+        if (r.nExit != 0)
+            g_strServerProblem = "PulseAudio did not start (exit " + std::to_string(r.nExit) + "): " + r.strErr;
+    }
+    setenv("PULSE_SERVER", ("unix:" + strSocket).c_str(), 1);
     QGuiApplication app(argc, argv);
     const int nResult = RUN_ALL_TESTS();
     if (!g_bNoServerRun && g_strServerProblem.empty())
