@@ -1,130 +1,80 @@
 #include "app/MainDlg.h"
-#include "audio/AudioFile.h"
 #include "doubles/FakeUi.h"
 #include "platform/FileDialogs.h"
-#include "platform/Settings.h"
+#include "platform/ui/QtSettings.h"
 #include "platform/ui/TrackBar.h"
 #include "support/Mp3Builder.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
+#include "support/UiControls.h"
 #include "support/WavBuilder.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QPushButton>
 #include <QTest>
-#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <map>
+#include <functional>
 
 namespace {
 
-// Every double writes what it was asked into one log, so tests see the order.
+// The file dialogs and the player, scripted, log what they were asked, in order.
 using Log = std::vector<std::string>;
 
-struct CScriptedFiles : IFileDialogs {
-    explicit CScriptedFiles(Log& log) : m_log(log) {}
-    std::optional<std::string> OpenFile(CWnd*, const CFileDialogArgs& args) override { return Answer("open", args); }
-    std::optional<std::string> SaveFile(CWnd*, const CFileDialogArgs& args) override { return Answer("save", args); }
-    std::optional<std::string> Answer(const std::string& strKind, const CFileDialogArgs& args)
+struct CFakes : IFileDialogs, IMediaPlayer {
+    std::optional<std::string> OpenFile(CWnd*, const CFileDialogArgs&) override { return Answer("open dialog"); }
+    std::optional<std::string> SaveFile(CWnd*, const CFileDialogArgs&) override { return Answer("save dialog"); }
+    std::optional<std::string> Answer(const std::string& strDialog)
     {
-        m_log.push_back(strKind + " dialog");
-        asked.push_back(args);
-        if (answers.empty())
-            return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
+        log.push_back(strDialog);
+        const std::optional<std::string> answer = answers.empty() ? std::nullopt : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
         return answer;
     }
-    std::deque<std::optional<std::string>> answers;
-    std::vector<CFileDialogArgs> asked;
-    Log& m_log;
-};
-
-struct CMemorySettings : ISettings {
-    std::optional<uint32_t> GetUInt32(const std::string& strName) const override
-    {
-        auto it = values.find(strName);
-        return it == values.end() ? std::nullopt : std::optional(it->second);
-    }
-    ESettingsWrite SetUInt32(const std::string& strName, uint32_t nValue) override
-    {
-        values[strName] = nValue;
-        return ESettingsWrite::Ok;
-    }
-    std::map<std::string, uint32_t> values;
-};
-
-struct CFakePlayer : IMediaPlayer {
-    explicit CFakePlayer(Log& log) : m_log(log) {}
-    void SetFileName(const std::string& strPath) override { m_log.push_back("file " + strPath); }
+    void SetFileName(const std::string& strPath) override { log.push_back("file " + strPath); }
     double GetCurrentPosition() const override { return dPosition; }
-    void SetCurrentPosition(double d) override { m_log.push_back("position " + std::to_string(std::lround(d))); }
-    void Play() override { m_log.push_back("play"); }
-    void Stop() override { m_log.push_back("stop"); }
-    void Pause() override { m_log.push_back("pause"); }
+    void SetCurrentPosition(double d) override { log.push_back("position " + std::to_string(std::lround(d))); }
+    void Play() override { log.push_back("play"); }
+    void Stop() override { log.push_back("stop"); }
+    void Pause() override { log.push_back("pause"); }
     std::string GetErrorDescription() const override { return "No audio device."; }
     void SetEvents(IMediaPlayerEvents* p) override { pEvents = p; }
+    std::deque<std::optional<std::string>> answers; // what the file dialogs choose in turn
     double dPosition = 0.0;
     IMediaPlayerEvents* pEvents = nullptr;
-    Log& m_log;
+    Log log;
 };
 
+// The Customize dialog answers 7 when it is shown the overlap 9, not yet customized.
 class CTestMainDlg : public CMainDlg {
 public:
     using CMainDlg::CMainDlg;
-    std::vector<std::pair<uint32_t, bool>> customizeCalls;
-    uint32_t nCustomizeAnswer = 0;
-    int nAboutBoxes = 0;
 
 protected:
     uint32_t RunCustomizeDialog(uint32_t nOverlap, bool bUseValue) override
     {
-        customizeCalls.emplace_back(nOverlap, bUseValue);
-        return nCustomizeAnswer;
+        return nOverlap == 9 && !bUseValue ? 7 : 0;
     }
-    void RunAboutDialog() override { ++nAboutBoxes; }
 };
 
 // A 10-second 8 kHz mono 8-bit WAV file: one byte per sample frame.
-CWavLayout SmallWav(uint32_t nSeconds = 10)
-{
-    return {.channels = 1, .samplesPerSec = 8000, .avgBytesPerSec = 8000, .blockAlign = 1, .bitsPerSample = 8,
-            .dataBytes = 8000 * nSeconds};
-}
+const CWavLayout kSmallWav{.channels = 1, .samplesPerSec = 8000, .avgBytesPerSec = 8000, .blockAlign = 1,
+                           .bitsPerSample = 8, .dataBytes = 8000 * 10};
 
 class MainDlgTest : public ::testing::Test {
 protected:
-    MainDlgTest() : files(log), player(log), dlg({ui, files, settings, player})
-    {
-        strWav = dir.Path() + "/Take ONE.WAV";
-        WriteBytes(strWav, BuildWav(SmallWav()));
-    }
+    MainDlgTest() : dlg({ui, fakes, settings, fakes}) { WriteBytes(strWav, BuildWav(kSmallWav)); }
 
-    template <typename T = QPushButton>
-    T* Control(int nId)
-    {
-        for (QObject* p : dlg.findChildren<QObject*>())
-            if (p->property("controlId").toInt() == nId && qobject_cast<T*>(p))
-                return qobject_cast<T*>(p);
-        return nullptr;
-    }
-    QAction* Command(int nId)
-    {
-        for (QAction* p : dlg.findChildren<QAction*>())
-            if (p->property("commandId").toInt() == nId)
-                return p;
-        return nullptr;
-    }
-    CTrackBar& Slider() { return *Control<CTrackBar>(1039); }
-    void Click(int nId) { Control(nId)->click(); }
+    QAction* Command(const char* pszName) { return dlg.findChild<QAction*>(QLatin1String(pszName)); }
+    CTrackBar& Slider() { return *ByControlId<CTrackBar>(dlg, 1039); }
+    void Click(int nId) { ByControlId<QAbstractButton>(dlg, nId)->click(); }
     void Open(const std::optional<std::string>& strPath)
     {
-        files.answers.push_back(strPath);
-        Command(32771)->trigger();
+        fakes.answers.push_back(strPath);
+        Command("actionOpen")->trigger();
     }
     // Moves the thumb with the arrow keys, as the user would.
     void MoveTo(int nPos)
@@ -134,6 +84,14 @@ protected:
         while (Slider().GetPos() > nPos)
             QTest::keyClick(&Slider(), Qt::Key_Left);
     }
+    // Marks the selection from nFrom to nTo with Start and End.
+    void Mark(int nFrom, int nTo)
+    {
+        MoveTo(nFrom);
+        Click(1046);
+        MoveTo(nTo);
+        Click(1040);
+    }
     // The enabled ones of Start, End, Save, Clear, Legend, Play, Stop, as "SESCLPT" with '-' for disabled.
     std::string Buttons()
     {
@@ -141,218 +99,124 @@ protected:
         const std::pair<int, char> ids[] = {{1046, 'S'}, {1040, 'E'}, {1042, 'A'}, {1043, 'C'},
                                             {1041, 'L'}, {1044, 'P'}, {1045, 'T'}};
         for (auto [nId, c] : ids)
-            str += Control(nId)->isEnabled() ? c : '-';
+            str += ByControlId(dlg, nId)->isEnabled() ? c : '-';
         return str;
     }
     std::string LastMessage() const { return ui.messages.empty() ? "" : ui.messages.back().strText; }
 
     CTempDir dir;
-    Log log;
     CFakeUi ui;
-    CScriptedFiles files;
-    CMemorySettings settings;
-    CFakePlayer player;
+    CFakes fakes;
+    CQtSettings settings{QString::fromStdString(dir / "Tolvane.conf")};
     CTestMainDlg dlg;
-    std::string strWav;
+    std::string strWav = dir / "Take ONE.WAV";
 };
 
+// Seconds a step and last position at the boundaries of the step sizes.
 TEST(SliderScale, StepAndLastPositionFollowThePlayingTime)
 {
-    const std::pair<double, CSliderScale> cases[] = {
-        {46.0, {1, 46}},   {50.0, {1, 50}},  {50.2, {3, 17}},  {100.0, {3, 34}},     {101.0, {10, 11}},
-        {1000.0, {60, 17}}, {1001.0, {300, 4}}, {3600.0, {300, 12}}, {0.0, {1, 0}}, {std::nan(""), {1, 0}},
-        {-5.0, {1, 0}},    {1e12, {300, 14316558}}};
-    for (const auto& [dDuration, scale] : cases) {
+    const std::pair<double, CSliderScale> cases[] = {{50.0, {1, 50}},    {50.2, {3, 17}},   {101.0, {10, 11}},
+                                                     {1001.0, {300, 4}}, {std::nan(""), {1, 0}}};
+    for (const auto& [dDuration, scale] : cases)
         EXPECT_EQ(SliderScaleFor(dDuration), scale) << dDuration;
-        if (!std::isnan(dDuration)) {
-            EXPECT_GE(uint64_t{scale.nMax} * scale.nSecsPerStep, std::min(std::ceil(std::max(dDuration, 0.0)), 4294967295.0))
-                << dDuration;
-        }
-    }
 }
 
-TEST_F(MainDlgTest, StartsWithNothingEnabled)
+// The path is opened as chosen, capitals and all; the file name decides the kind, never a folder.
+TEST_F(MainDlgTest, OpensByTheFileNameAsChosen)
 {
-    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Tolvane"));
-    EXPECT_EQ(Buttons(), "-------");
-    EXPECT_FALSE(Slider().isEnabled());
-    EXPECT_FALSE(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
-}
-
-// Which paths open, and as which kind: the file name decides, never a folder,
-// and the path is opened as chosen, capitals and all.
-struct SOpenCase {
-    const char* name;
-    std::string strRelative;
-    Bytes content;
-    bool bOpens;
-    std::string strMessage; // the one message shown, if any
-};
-void PrintTo(const SOpenCase& c, std::ostream* pOut) { *pOut << c.name; }
-
-class MainDlgOpen : public MainDlgTest, public ::testing::WithParamInterface<SOpenCase> {};
-
-TEST_P(MainDlgOpen, OpensByTheFileNameAsChosen)
-{
-    const SOpenCase& c = GetParam();
-    const std::string strPath = dir.Path() + "/" + c.strRelative;
-    std::filesystem::create_directories(std::filesystem::path(strPath).parent_path());
-    WriteBytes(strPath, c.content);
-    Open(strPath);
-
-    ASSERT_EQ(dlg.GetAudioFile() != nullptr, c.bOpens);
-    EXPECT_EQ(LastMessage(), c.strMessage);
-    EXPECT_EQ(ui.messages.size(), c.strMessage.empty() ? 0u : 1u);
-    if (c.bOpens) {
-        EXPECT_EQ(dlg.windowTitle().toStdString(), "Tolvane - " + strPath);
-        EXPECT_EQ(Buttons(), "S---LP-");
-        EXPECT_TRUE(Slider().isEnabled());
-    } else {
-        EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Tolvane"));
-        EXPECT_EQ(Buttons(), "-------");
-    }
-}
-
-const Bytes kMp3 = Stream({}, 417, 200);
-
-INSTANTIATE_TEST_SUITE_P(
-    Paths, MainDlgOpen,
-    ::testing::Values(SOpenCase{"CapitalsInPath", "Music/SONG.WAV", BuildWav(SmallWav()), true, ""},
-                      SOpenCase{"WavInMp3Folder", "mixes.mp3/song.wav", BuildWav(SmallWav()), true, ""},
-                      SOpenCase{"Mp3", "Album/Track.Mp3", kMp3, true, ""},
-                      SOpenCase{"Mp3BeforeWav", "take.mp3.wav", kMp3, true, ""},
-                      SOpenCase{"NeitherKind", "notes.txt", BuildWav(SmallWav()), false, ""},
-                      SOpenCase{"HiddenName", ".wav", BuildWav(SmallWav()), false, ""},
-                      SOpenCase{"WavRefused", "noise.wav", Filler(4000), false,
-                                "AIFF Wave header not found. This WAV file is corrupted."},
-                      SOpenCase{"Mp3Refused", "noise.mp3", Filler(4000), false, "Invalid MP3 file !!!"}),
-    ByName);
-
-TEST_F(MainDlgTest, ReopenAsksFirstAndCloses)
-{
-    Open(strWav);
-    MoveTo(3);
-    Click(1046);
-    MoveTo(5);
-
-    // No keeps everything, selection included.
-    Open(strWav);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].strText, "Take ONE.WAV is already open. Do you wish to open another file ?");
-    EXPECT_EQ(ui.messages[0].strCaption, "Comfirm");
-    EXPECT_EQ(ui.messages[0].buttons, EMsgButtons::YesNo);
-    EXPECT_EQ(Buttons(), "-E-CLP-");
-    EXPECT_EQ(Slider().GetSelEnd(), 5);
-    files.answers.clear();
-
-    // Yes while playing, then cancel: playback reset, no file left.
-    Click(1044);
+    const std::tuple<std::string, Bytes, std::string> cases[] = {
+        {"noise.mp3", Filler(4000), "Invalid MP3 file !!!"}, // the message shown when it does not open
+        {"mixes.mp3/Song.WAV", BuildWav(kSmallWav), ""},
+        {"Album/Track.Mp3", Stream({}, 417, 200), ""}};
     ui.questionAnswer = EMsgAnswer::Yes;
-    log.clear();
+    for (const auto& [strRelative, content, strMessage] : cases) {
+        const std::string strPath = dir.Path() + "/" + strRelative;
+        std::filesystem::create_directories(std::filesystem::path(strPath).parent_path());
+        WriteBytes(strPath, content);
+        ui.messages.clear();
+        Open(strPath); // answering Yes to the question about the last file
+        const bool bOpens = strMessage.empty();
+        EXPECT_EQ(dlg.GetAudioFile() != nullptr, bOpens) << strRelative;
+        EXPECT_EQ(LastMessage().ends_with("open another file ?") ? "" : LastMessage(), strMessage) << strRelative;
+        EXPECT_EQ(dlg.windowTitle().toStdString(), bOpens ? "Tolvane - " + strPath : "Tolvane");
+        EXPECT_EQ(Buttons(), bOpens ? "S---LP-" : "-------") << strRelative;
+    }
+    // Yes to the question while playing, then no file chosen: everything is reset.
+    Click(1046);
+    MoveTo(2);
+    Click(1044);
+    fakes.log.clear();
     Open(std::nullopt);
-    EXPECT_EQ(log, (Log{"pause", "open dialog"}));
+    EXPECT_EQ(fakes.log, (Log{"pause", "open dialog"}));
     EXPECT_EQ(dlg.GetAudioFile(), nullptr);
     EXPECT_EQ(dlg.GetPlayState(), EPlayState::Idle);
     EXPECT_FALSE(dlg.IsTimerRunning());
     EXPECT_EQ(Buttons(), "-------");
-    EXPECT_EQ(Slider().GetPos(), 0);
     EXPECT_EQ(Slider().GetSelStart(), Slider().GetSelEnd());
-    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Tolvane"));
-    ASSERT_EQ(files.asked.size(), 2u);
-    EXPECT_EQ(files.asked[1].strFilter, CMainDlg::kOpenFilter);
 }
 
-// The selection's states, driven by the buttons and the thumb: after each
-// script, the enabled buttons, the slider's selection and the message shown.
-struct SSelectionCase {
-    const char* name;
-    std::vector<int> script; // >= 0: move the thumb there; else -button id
-    std::string strButtons;
-    std::pair<int, int> sel;
-    std::string strMessage;
-};
-void PrintTo(const SSelectionCase& c, std::ostream* pOut) { *pOut << c.name; }
-
-class MainDlgSelection : public MainDlgTest, public ::testing::WithParamInterface<SSelectionCase> {};
-
-TEST_P(MainDlgSelection, ButtonsFollowTheSelection)
+// The selection's states, driven by the buttons, the thumb and the timer: the buttons enabled and the selection.
+TEST_F(MainDlgTest, ButtonsFollowTheSelection)
 {
+    const auto state = [&] {
+        return Buttons() + " " + std::to_string(Slider().GetSelStart()) + "-" + std::to_string(Slider().GetSelEnd());
+    };
+    WriteSparseWav(strWav, kSmallWav, 8000 * 60); // three seconds a step
     Open(strWav);
-    for (int nStep : GetParam().script)
-        nStep >= 0 ? MoveTo(nStep) : Click(-nStep);
-    EXPECT_EQ(Buttons(), GetParam().strButtons);
-    EXPECT_EQ(std::make_pair(Slider().GetSelStart(), Slider().GetSelEnd()), GetParam().sel);
-    EXPECT_EQ(LastMessage(), GetParam().strMessage);
+    Mark(4, 4);
+    EXPECT_EQ(state(), "-E-CLP- 0-0");
+    EXPECT_EQ(LastMessage(), "Please make a selection by dragging the slider thumb.");
+    MoveTo(6);
+    Command("actionOpen")->trigger(); // No to the question keeps the file and the selection
+    EXPECT_EQ(LastMessage(), "Take ONE.WAV is already open. Do you wish to open another file ?");
+    EXPECT_EQ(state(), "-E-CLP- 4-6");
+    Click(1043);
+    MoveTo(9);
+    EXPECT_EQ(state(), "S---LP- 0-0");
+    Click(1046);
+    Click(1044);
+    fakes.dPosition = 40.9; // the timer moves the thumb and grows the selection
+    dlg.OnTimer();
+    EXPECT_EQ(state(), "-E-CL-T 9-13");
 }
 
-constexpr int kStart = -1046, kEnd = -1040, kClear = -1043;
-const std::string kEmpty = "Please make a selection by dragging the slider thumb.";
-
-INSTANTIATE_TEST_SUITE_P(
-    Scripts, MainDlgSelection,
-    ::testing::Values(SSelectionCase{"Marking", {2, kStart, 6}, "-E-CLP-", {2, 6}, ""},
-                      SSelectionCase{"Marked", {2, kStart, 6, kEnd, 9}, "--ACLP-", {2, 6}, ""},
-                      SSelectionCase{"EndRightAfterStart", {4, kStart, kEnd}, "-E-CLP-", {0, 0}, kEmpty},
-                      SSelectionCase{"BackToTheAnchor", {8, kStart, 10, 8, kEnd}, "-E-CLP-", {8, 8}, kEmpty},
-                      SSelectionCase{"Leftwards", {8, kStart, 4, kEnd}, "--ACLP-", {8, 4}, ""},
-                      SSelectionCase{"ClearWhileMarking", {2, kStart, 6, kClear, 9}, "S---LP-", {0, 0}, ""},
-                      SSelectionCase{"ClearWhenMarked", {2, kStart, 6, kEnd, kClear}, "S---LP-", {0, 0}, ""}),
-    ByName);
-
+// A failed save and a source cut short since its opening are shown as errors and clear the selection.
 TEST_F(MainDlgTest, SaveFailuresAreShownAndClearTheSelection)
 {
     Open(strWav);
-    const auto save = [&](const std::string& strOut) {
-        MoveTo(1);
-        Click(1046);
-        MoveTo(4);
-        Click(1040);
-        files.answers = {strOut};
+    for (const std::string& strOut : {dir / "missing/out.wav", dir / "late.wav"}) {
+        Mark(1, 4);
+        fakes.answers = {strOut};
         Click(1042);
         EXPECT_EQ(Buttons(), "S---LP-");
         EXPECT_EQ(ui.messages.back().strCaption, "Error");
-        return LastMessage();
-    };
-    EXPECT_EQ(save(dir.Path() + "/missing/out.wav"), "Cannot create destination file.");
-    EXPECT_EQ(save(strWav), "Cannot create destination file.");
-    // The source cut short after it was opened: the model's file error is
-    // shown with the system's reason, and the window goes on.
-    std::filesystem::resize_file(strWav, 100);
-    const std::string strMessage = save(dir.Path() + "/late.wav");
-    EXPECT_NE(strMessage.find("Take ONE.WAV"), std::string::npos) << strMessage;
-    EXPECT_FALSE(std::filesystem::exists(dir.Path() + "/late.wav"));
-    EXPECT_EQ(ReadBytes(strWav).size(), 100u);
+        std::filesystem::resize_file(strWav, 100); // for the second, the source is cut short since its opening
+    }
+    EXPECT_EQ(ui.messages.front().strText, "Cannot create destination file.");
+    EXPECT_NE(LastMessage().find("Take ONE.WAV"), std::string::npos) << LastMessage();
 }
 
-// The stored overlap is read at every open until Customize sets one for the
-// run; the audio file is given the current one.
+// The stored overlap is read at every open until Customize sets one for the run.
 TEST_F(MainDlgTest, OverlapComesFromTheStoreUntilCustomized)
 {
     const auto overlapGiven = [&] {
         ui.shredAnswer = {};
-        Command(32772)->trigger();
+        Command("actionShred")->trigger();
         return ui.waveShredArgs.back().nOverlap;
     };
-    settings.values["Overlap time"] = 5;
+    settings.SetUInt32("Overlap time", 5);
     Open(strWav);
     EXPECT_EQ(overlapGiven(), 5);
 
-    settings.values["Overlap time"] = 9;
+    settings.SetUInt32("Overlap time", 9);
     ui.questionAnswer = EMsgAnswer::Yes;
     Open(strWav);
     EXPECT_EQ(overlapGiven(), 9);
 
-    // Cancel on the dialog still makes the overlap the customized one.
-    dlg.nCustomizeAnswer = 9;
-    Command(32778)->trigger();
-    EXPECT_TRUE(dlg.IsOverlapCustomized());
-    dlg.nCustomizeAnswer = 7;
-    Command(32778)->trigger();
-    EXPECT_EQ(dlg.customizeCalls, (std::vector<std::pair<uint32_t, bool>>{{9, false}, {9, true}}));
+    Command("actionCustomize")->trigger();
     EXPECT_EQ(overlapGiven(), 7);
-    EXPECT_EQ(dlg.GetOverlapTime(), 7u);
 
-    settings.values["Overlap time"] = 11;
+    settings.SetUInt32("Overlap time", 11);
     Open(strWav);
     EXPECT_EQ(overlapGiven(), 7);
 }
@@ -360,203 +224,93 @@ TEST_F(MainDlgTest, OverlapComesFromTheStoreUntilCustomized)
 TEST_F(MainDlgTest, FileMenuGraysCommandsWithoutAFile)
 {
     const auto enabled = [&] {
-        for (QMenu* pMenu : dlg.findChildren<QMenu*>())
-            if (pMenu->actions().contains(Command(32772)))
-                emit pMenu->aboutToShow();
+        emit dlg.findChild<QMenu*>(QStringLiteral("menuFile"))->aboutToShow();
         std::string str;
-        for (int nId : {32771, 32772, 32778, 32774, 32775})
-            str += Command(nId)->isEnabled() ? '1' : '0';
+        for (const char* pszName : {"actionOpen", "actionShred", "actionCustomize", "actionInfo", "actionExit"})
+            str += Command(pszName)->isEnabled() ? '1' : '0';
         return str;
     };
     EXPECT_EQ(enabled(), "10001");
     Open(strWav);
     EXPECT_EQ(enabled(), "11111");
-    Command(32776)->trigger();
-    EXPECT_EQ(dlg.nAboutBoxes, 1);
 }
 
-TEST_F(MainDlgTest, EnterAndEscapeLeaveTheWindowOpen)
+// Playback's state table, walked: a step, what the player was told, Play and Stop, the timer, the state.
+TEST_F(MainDlgTest, PlaybackFollowsTheStateTable)
 {
-    dlg.show();
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-        QTest::keyClick(&dlg, key);
-    EXPECT_TRUE(dlg.isVisible());
-}
-
-} // namespace
-
-namespace {
-
-// Playback as the buttons, the time line and the player's events drive it:
-// after each script, what the player was told, the buttons, the timer and the
-// play state. The file lasts 150 s: ten seconds a step, positions 0 to 15.
-struct SPlaybackCase {
-    const char* name;
-    std::vector<std::string> script;
-    Log calls; // "file" stands for "file PATH"
-    std::string strButtons;
-    bool bTimer;
-    EPlayState state;
-};
-void PrintTo(const SPlaybackCase& c, std::ostream* pOut) { *pOut << c.name; }
-
-class MainDlgPlayback : public MainDlgTest, public ::testing::WithParamInterface<SPlaybackCase> {
-protected:
-    void Do(const std::string& strStep)
-    {
-        if (strStep == "play")
-            Click(1044);
-        else if (strStep == "stop")
-            Click(1045);
-        else if (strStep == "right" || strStep == "end-key" || strStep == "pgup")
-            QTest::keyClick(&Slider(), strStep == "right" ? Qt::Key_Right : strStep == "pgup" ? Qt::Key_PageUp : Qt::Key_End);
-        else if (strStep == "drag") {
-            Slider().SetPos(9);
-            emit Slider().Scrolled(CTrackBar::ThumbTrack);
-        } else if (strStep == "release")
-            emit Slider().Scrolled(CTrackBar::ThumbPosition);
-        else if (strStep == "tick")
-            dlg.OnTimer();
-        else if (strStep == "error")
-            player.pEvents->OnPlayerError();
-        else if (strStep == "eos")
-            player.pEvents->OnEndOfStream(0);
-        else if (strStep == "save")
-            Click(1042);
-        else if (strStep == "shred")
-            Command(32772)->trigger();
-        else if (strStep == "info")
-            Command(32774)->trigger();
-        else
-            FAIL() << strStep;
-    }
-};
-
-TEST_P(MainDlgPlayback, FollowsTheStateTable)
-{
-    WriteSparseWav(strWav, SmallWav(), 8000 * 150);
+    WriteSparseWav(strWav, kSmallWav, 8000 * 150); // ten seconds a step, positions 0 to 15
     Open(strWav);
-    MoveTo(7);
-    Click(1046);
-    MoveTo(8);
-    Click(1040); // a marked selection, so that Save can be pressed
-    log.clear();
-    for (const std::string& strStep : GetParam().script)
-        Do(strStep);
-    Log expected = GetParam().calls;
-    std::ranges::replace(expected, std::string("file"), "file " + strWav);
-    EXPECT_EQ(log, expected);
-    EXPECT_EQ(Buttons().substr(5), GetParam().strButtons);
-    EXPECT_EQ(dlg.IsTimerRunning(), GetParam().bTimer);
-    EXPECT_EQ(dlg.GetPlayState(), GetParam().state);
-}
-
-using S = EPlayState;
-INSTANTIATE_TEST_SUITE_P(
-    Scripts, MainDlgPlayback,
-    ::testing::Values(
-        SPlaybackCase{"PlayStartsAtTheThumb", {"play"}, {"file", "position 80", "play"}, "-T", true, S::Playing},
-        SPlaybackCase{"StopKeepsTheFile", {"play", "stop"}, {"file", "position 80", "play", "stop"}, "P-", false, S::Stopped},
-        SPlaybackCase{"PlayAfterStopResumes", {"play", "stop", "right", "play"},
-                      {"file", "position 80", "play", "stop", "play"}, "-T", true, S::Playing},
-        SPlaybackCase{"ArrowSeeks", {"play", "right"}, {"file", "position 80", "play", "position 90", "play"}, "-T", true, S::Playing},
-        SPlaybackCase{"PageSeeks", {"play", "pgup"}, {"file", "position 80", "play", "position 70", "play"}, "-T", true, S::Playing},
-        SPlaybackCase{"EndKeySeeks", {"play", "end-key"}, {"file", "position 80", "play", "position 150", "play"}, "-T", true, S::Playing},
-        SPlaybackCase{"DragHoldsTheTimer", {"play", "drag"}, {"file", "position 80", "play"}, "-T", false, S::Playing},
-        SPlaybackCase{"ReleaseSeeks", {"play", "drag", "release"}, {"file", "position 80", "play", "position 90", "play"}, "-T", true, S::Playing},
-        SPlaybackCase{"IdleMovesTellNothing", {"right", "drag", "release"}, {}, "P-", false, S::Idle},
-        SPlaybackCase{"EndThenPlayFromTheEnd", {"play", "eos", "play"},
-                      {"file", "position 80", "play", "file", "position 150", "play"}, "-T", true, S::Playing},
-        SPlaybackCase{"ErrorGoesIdle", {"play", "error"}, {"file", "position 80", "play"}, "P-", false, S::Idle},
-        SPlaybackCase{"SaveStopsFirst", {"play", "save"}, {"file", "position 80", "play", "stop", "save dialog"}, "P-", false, S::Stopped},
-        SPlaybackCase{"StoppedSaveStopsAgain", {"play", "stop", "save"},
-                      {"file", "position 80", "play", "stop", "stop", "save dialog"}, "P-", false, S::Stopped},
-        SPlaybackCase{"IdleSaveTellsNothing", {"save"}, {"save dialog"}, "P-", false, S::Idle},
-        SPlaybackCase{"ShredStops", {"play", "shred"}, {"file", "position 80", "play", "stop"}, "P-", false, S::Stopped},
-        SPlaybackCase{"InformationLetsItPlay", {"play", "info"}, {"file", "position 80", "play"}, "-T", true, S::Playing}),
-    ByName);
-
-TEST_F(MainDlgTest, TimerMovesTheThumbAndGrowsTheSelection)
-{
-    WriteSparseWav(strWav, SmallWav(), 8000 * 60); // three seconds a step
-    Open(strWav);
-    Click(1046);
-    Click(1044);
-    for (auto [dSeconds, nPos] : {std::pair{10.9, 3}, std::pair{17.0, 5}, std::pair{2.99, 0}}) {
-        player.dPosition = dSeconds;
-        dlg.OnTimer();
-        EXPECT_EQ(Slider().GetPos(), nPos);
-        EXPECT_EQ(Slider().GetSelEnd(), nPos);
+    Mark(7, 8); // a marked selection, so that Save can be pressed
+    const std::function<void()> play = [&] { Click(1044); };
+    const std::function<void()> stop = [&] { Click(1045); };
+    const std::function<void()> right = [&] { QTest::keyClick(&Slider(), Qt::Key_Right); };
+    const std::function<void()> drag = [&] {
+        Slider().SetPos(9);
+        emit Slider().Scrolled(CTrackBar::ThumbTrack);
+    };
+    const std::function<void()> release = [&] { emit Slider().Scrolled(CTrackBar::ThumbPosition); };
+    const std::function<void()> error = [&] { fakes.pEvents->OnPlayerError(); };
+    const std::function<void()> end = [&] { fakes.pEvents->OnEndOfStream(0); };
+    const std::function<void()> save = [&] { Click(1042); };
+    const std::function<void()> info = [&] { Command("actionInfo")->trigger(); };
+    using S = EPlayState;
+    const std::string strFile = "file " + strWav;
+    const std::tuple<std::function<void()>, Log, std::string, bool, EPlayState> steps[] = {
+        {play, {strFile, "position 80", "play"}, "-T", true, S::Playing},
+        {right, {"position 90", "play"}, "-T", true, S::Playing},
+        {drag, {}, "-T", false, S::Playing},
+        {release, {"position 90", "play"}, "-T", true, S::Playing},
+        {info, {}, "-T", true, S::Playing},
+        {stop, {"stop"}, "P-", false, S::Stopped},
+        {right, {}, "P-", false, S::Stopped},
+        {play, {"play"}, "-T", true, S::Playing}, // resumes where it stopped
+        {end, {}, "P-", false, S::Idle},
+        {play, {strFile, "position 150", "play"}, "-T", true, S::Playing},
+        {error, {}, "P-", false, S::Idle},
+        {release, {}, "P-", false, S::Idle},
+        {play, {strFile, "position 150", "play"}, "-T", true, S::Playing},
+        {save, {"stop", "save dialog"}, "P-", false, S::Stopped}};
+    int nStep = 0;
+    for (const auto& [step, calls, strButtons, bTimer, state] : steps) {
+        fakes.log.clear();
+        step();
+        EXPECT_EQ(fakes.log, calls) << "step " << nStep;
+        EXPECT_EQ(Buttons().substr(5), strButtons) << "step " << nStep;
+        EXPECT_EQ(dlg.IsTimerRunning(), bTimer) << "step " << nStep;
+        EXPECT_EQ(dlg.GetPlayState(), state) << "step " << nStep++;
     }
 }
 
-TEST_F(MainDlgTest, LegendAndErrorsSpeakInBoxes)
-{
-    WriteSparseWav(strWav, SmallWav(), 8000 * 600);
-    Open(strWav);
-    Click(1041);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].strText, "Each interval on the slider represents 60 second(s).");
-    EXPECT_EQ(ui.messages[0].strCaption, "Legend");
-    EXPECT_EQ(ui.messages[0].icon, EMsgIcon::None);
-    Click(1044);
-    player.pEvents->OnPlayerError();
-    EXPECT_EQ(ui.messages.back().strText, "No audio device.");
-    EXPECT_EQ(ui.messages.back().icon, EMsgIcon::Stop);
-}
-
-} // namespace
-
-namespace {
-
-// Save and Shred Equally from the main window write, for either kind of
-// file, what tolvane-cut writes for the same seconds, count and overlap (a
-// selection marked leftwards is saved in order, after a cancelled Save dialog
-// that kept it); a split that cannot finish says so, a cancelled one says
-// nothing. Every save leaves no selection.
+// Save (leftwards, after a cancelled Save dialog) and Shred Equally write what tolvane-cut writes.
 class MainDlgLikeTheCommandLine : public MainDlgTest, public ::testing::WithParamInterface<std::string> {};
 
 TEST_P(MainDlgLikeTheCommandLine, WritesTheSameBytes)
 {
     const std::string strExt = GetParam(), strSource = dir.Path() + "/take." + strExt;
-    WriteBytes(strSource, strExt == "wav" ? BuildWav(SmallWav()) : Stream({}, 417, 200) + Id3v1Tag("Take"));
-    settings.values["Overlap time"] = 1;
+    WriteBytes(strSource, strExt == "wav" ? BuildWav(kSmallWav) : Stream({}, 417, 200) + Id3v1Tag("Take"));
+    settings.SetUInt32("Overlap time", 1);
     Open(strSource);
     for (const char* pszFolder : {"/gui", "/cli"})
         std::filesystem::create_directories(dir.Path() + pszFolder);
 
-    MoveTo(3);
-    Click(1046);
-    MoveTo(1);
-    Click(1040);
-    files.answers = {std::nullopt, dir.Path() + "/gui/piece." + strExt};
+    Mark(3, 1);
+    fakes.answers = {std::nullopt, dir.Path() + "/gui/piece." + strExt};
     Click(1042);
     EXPECT_EQ(Buttons(), "--ACLP-");
     Click(1042);
-    EXPECT_EQ(files.asked.back().strDefaultExt, "*." + QString::fromStdString(strExt).toUpper().toStdString());
-    EXPECT_EQ(LastMessage().substr(0, 29), "This selection will last for ");
     EXPECT_EQ(Buttons(), "S---LP-");
-    EXPECT_EQ(Slider().GetSelStart(), Slider().GetSelEnd());
     ui.shredAnswer = {.bOk = true, .nFragments = 3, .strBaseName = dir.Path() + "/gui/take", .nOverlap = 1};
-    Command(32772)->trigger();
+    Command("actionShred")->trigger();
     const std::string strCli = dir.Path() + "/cli/";
-    ASSERT_EQ(RunCommand({TOLVANE_CUT, "save", strSource, "--from", "1", "--to", "3", "-o", strCli + "piece." + strExt}).nExit, 0);
-    ASSERT_EQ(RunCommand({TOLVANE_CUT, "shred", strSource, "-n", "3", "--overlap", "1", "--base", strCli + "take"}).nExit, 0);
+    ASSERT_EQ(RunCommand({TOLVANE_CUT, "save", strSource, "--from", "1", "--to", "3", "-o", strCli + "piece." + strExt})
+                  .nExit, 0);
+    ASSERT_EQ(
+        RunCommand({TOLVANE_CUT, "shred", strSource, "-n", "3", "--overlap", "1", "--base", strCli + "take"}).nExit, 0);
     for (const std::string strName : {"piece.", "TAKE-1.", "TAKE-2.", "TAKE-3."}) {
         const Bytes fromWindow = ReadBytes(dir.Path() + "/gui/" + strName + strExt);
         EXPECT_GT(fromWindow.size(), 128u) << strName;
         EXPECT_EQ(fromWindow, ReadBytes(strCli + strName + strExt)) << strName;
     }
-
-    const size_t nMessages = ui.messages.size();
-    ui.shredAnswer = {.bOk = false};
-    Command(32772)->trigger();
-    EXPECT_EQ(ui.messages.size(), nMessages);
-    ui.shredAnswer = {.bOk = true, .nFragments = 2, .strBaseName = dir.Path() + "/missing/take"};
-    Command(32772)->trigger();
-    ASSERT_EQ(ui.messages.size(), nMessages + 1);
-    EXPECT_EQ(LastMessage(), "Cannot create destination file.");
-    EXPECT_EQ(ui.messages.back().icon, EMsgIcon::Exclamation);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MainDlgLikeTheCommandLine, ::testing::Values("wav", "mp3"));

@@ -35,16 +35,10 @@ inline std::vector<std::string> Texts(QWidget& root, std::vector<int> ids)
 using ScriptLetters = std::map<char, std::pair<int, int>>;
 
 // Works a dialog as a user would: a button letter clicks, an arrow letter
-// steps, "<text>" or "[text]" types over the field its bracket names, and
-// R, N and X press Return, keypad Enter and Escape at the focused control.
+// steps, and "<text>" or "[text]" types over the field its bracket names.
 inline void RunScript(QWidget& dlg, const std::string& strScript, const ScriptLetters& letters)
 {
-    static const std::map<char, Qt::Key> keys{{'R', Qt::Key_Return}, {'N', Qt::Key_Enter}, {'X', Qt::Key_Escape}};
     for (size_t i = 0; i < strScript.size(); ++i) {
-        if (keys.contains(strScript[i])) {
-            QTest::keyClick(dlg.focusWidget() ? dlg.focusWidget() : &dlg, keys.at(strScript[i]));
-            continue;
-        }
         const auto [nId, nStep] = letters.at(strScript[i]);
         if (auto* pEdit = ByControlId<QLineEdit>(dlg, nId)) {
             const size_t nEnd = strScript.find(strScript[i] == '<' ? '>' : ']', i);
