@@ -75,15 +75,3 @@ bool WaitUntil(const std::function<bool()>& bDone, int nSeconds)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     return bDone();
 }
-
-CSmallDisk::CSmallDisk(const std::string& strPath, const std::string& strOptions) : m_strPath(strPath)
-{
-    std::filesystem::create_directories(strPath);
-    m_bMounted = RunCommand({"mount", "-t", "tmpfs", "-o", strOptions, "tmpfs", strPath}).nExit == 0;
-}
-
-CSmallDisk::~CSmallDisk()
-{
-    if (m_bMounted)
-        RunCommand({"umount", m_strPath});
-}

@@ -21,16 +21,3 @@ pid_t Fork(const std::function<void()>& fChild);
 int Wait(pid_t pid);
 // Polls until bDone() holds or nSeconds pass; whether it held.
 bool WaitUntil(const std::function<bool()>& bDone, int nSeconds);
-
-// Mounts a small tmpfs for one test (a disk that fills up, or a read-only
-// one) where the machine allows it.
-class CSmallDisk {
-public:
-    CSmallDisk(const std::string& strPath, const std::string& strOptions);
-    ~CSmallDisk();
-    bool Mounted() const { return m_bMounted; }
-
-private:
-    std::string m_strPath;
-    bool m_bMounted = false;
-};
