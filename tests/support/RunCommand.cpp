@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <fcntl.h>
-#include <filesystem>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
