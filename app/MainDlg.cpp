@@ -295,7 +295,9 @@ void CMainDlg::OnSave()
     const bool bDone = RunGuarded([&] {
         nStatus = m_pAudioFile->SaveSelection(*strPath, nStart, nEnd, static_cast<int32_t>(m_nSecsPerStep));
     });
-    if (bDone && nStatus != kStatusOk)
+    if (bDone && nStatus == kStatusNoAudio)
+        m_pAudioFile->ReportError(&m_wnd);
+    else if (bDone && nStatus != kStatusOk)
         ShowMessage(kCannotCreateDestinationText, "Error", EMsgIcon::Exclamation);
     EndSelection();
 }

@@ -1,6 +1,7 @@
 #include "audio/AudioFile.h"
 
 #include "audio/AudioUi.h"
+#include "audio/CutPlanners.h"
 #include "platform/FormatText.h"
 #include "audio/FragmentNames.h"
 #include "platform/StringTable.h"
@@ -157,19 +158,40 @@ int32_t CAudioFile::WriteFragments(uint32_t n, const std::string& strBaseName, c
                                    const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writeFragment)
 {
     const std::string strBase = FragmentBase(strBaseName, GetFilePath(), ToUpperUtf8(strExt));
+    std::vector<std::string> paths;
+    paths.reserve(n);
+    for (uint32_t i = 1; i <= n; ++i)
+        paths.push_back(FragmentPath(strBase, i, strExt));
+    return WritePieces(paths, writeFragment);
+}
+
+int32_t CAudioFile::WriteExactFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
+                                        int32_t nOverlapSeconds)
+{
+    const std::string strBase = FragmentBase(strBaseName, GetFilePath(), ToUpperUtf8(strExt));
+    const uint64_t nLeadIn = uint64_t{GetFrameRate()} * static_cast<uint64_t>(std::max(0, nOverlapSeconds));
+    CCutPlan plan = PlanEqual(ECutRule::Exact, GetTotalFrames(), n, nLeadIn);
+    for (uint32_t i = 0; i < n; ++i)
+        plan.pieces[i].strPath = FragmentPath(strBase, i + 1, strExt);
+    return WritePlan(plan);
+}
+
+int32_t CAudioFile::WritePieces(const std::vector<std::string>& paths,
+                                const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writePiece)
+{
     auto pProgress = m_ui.CreateProgress(m_pParentWnd);
-    pProgress->SetTotalFiles(n);
+    pProgress->SetTotalFiles(static_cast<unsigned>(paths.size()));
     int32_t nStatus = kStatusOk;
-    for (uint32_t i = 1; i <= n; ++i) {
+    for (uint32_t i = 1; i <= paths.size(); ++i) {
         CFile output;
-        const std::string strPath = FragmentPath(strBase, i, strExt);
+        const std::string& strPath = paths[i - 1];
         if (!CreateOutput(output, strPath)) {
             m_nError = nStatus = kStatusCannotCreate;
             break;
         }
         pProgress->ShowFileNames(GetFileName(), output.GetFileName());
         pProgress->ShowFileNumber(i);
-        if (writeFragment(output, i, *pProgress)) {
+        if (writePiece(output, i, *pProgress)) {
             output.Close();
             m_writtenFragments.push_back(strPath);
         } else {
@@ -180,4 +202,51 @@ int32_t CAudioFile::WriteFragments(uint32_t n, const std::string& strBaseName, c
     }
     pProgress->DestroyWindow();
     return nStatus;
+}
+
+CAudioFile::SByteSpan CAudioFile::LocatePiece(const CPiece&, ECutRule)
+{
+    return {};
+}
+
+bool CAudioFile::HoldsAudio(const SByteSpan&)
+{
+    return false;
+}
+
+void CAudioFile::WritePiece(CFile&, const SByteSpan&, IShredProgress*) {}
+
+int32_t CAudioFile::WritePlan(const CCutPlan& plan)
+{
+    m_emptyFragments.clear();
+    m_writtenFragments.clear();
+    std::vector<SByteSpan> spans;
+    std::vector<std::string> paths;
+    for (const CPiece& piece : plan.pieces) {
+        spans.push_back(LocatePiece(piece, plan.rule));
+        if (!HoldsAudio(spans.back())) {
+            m_strFailedOutput = piece.strPath;
+            m_strCreateError.clear();
+            m_nError = kStatusNoAudio;
+            return m_nError;
+        }
+        paths.push_back(piece.strPath);
+    }
+    return WritePieces(paths, [&](CFile& output, uint32_t i, IShredProgress& progress) {
+        const SByteSpan& span = spans[i - 1];
+        progress.SetFileBytes(span.nTo - span.nFrom);
+        WritePiece(output, span, &progress);
+        return true;
+    });
+}
+
+int32_t CAudioFile::SaveExactSelection(const std::string& strOutPath, uint64_t nFrom, uint64_t nTo)
+{
+    CCutPlan plan{ECutRule::Exact, {}};
+    plan.pieces.push_back({std::min(nFrom, nTo), std::max(nFrom, nTo), 0, strOutPath, {}});
+    const SByteSpan span = LocatePiece(plan.pieces[0], plan.rule);
+    if (const int32_t nStatus = WritePlan(plan); nStatus != kStatusOk)
+        return nStatus;
+    const uint32_t nRate = GetFrameRate();
+    return ReportSelectionSaved(nRate == 0 ? 0.0 : static_cast<double>(span.nFrames) / nRate);
 }

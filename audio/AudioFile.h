@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/CutPlan.h"
 #include "platform/File.h"
 
 #include <cstdint>
@@ -23,6 +24,7 @@ enum : int32_t {
     kStatusCompressed = 107,
     kStatusEmpty = 108,
     kStatusInvalidMp3 = 109,
+    kStatusNoAudio = 115,
 };
 
 // What the program says when a selection or a fragment could not be written.
@@ -59,12 +61,31 @@ public:
     const std::string& GetCreateError() const { return m_strCreateError; }
     double GetDuration() const { return m_dDuration; }
     void SetOverlapTime(int32_t nSeconds) { m_nOverlap = nSeconds; }
+    // Exact cuts: an equal split cuts pieces of equal sample counts, each on
+    // the sample frame (WAV) or frame boundary (MP3) nearest its point, and
+    // the overlap leads in by exactly its seconds of samples. Off: the
+    // whole-second rules.
+    void SetExactCuts(bool bExact) { m_bExactCuts = bExact; }
     // The paths of the fragments of the last equal split that were left
     // without a file because no frame could be found where they start (a
     // damaged stretch).
     const std::vector<std::string>& GetEmptyFragments() const { return m_emptyFragments; }
     // The paths of the fragments the last equal split wrote, in order.
     const std::vector<std::string>& GetWrittenFragments() const { return m_writtenFragments; }
+
+    // The sample frames a second of the audio holds, which cut points count in,
+    // and the frames of the whole audio; 0 for a file that cannot be cut.
+    virtual uint32_t GetFrameRate() const { return 0; }
+    virtual uint64_t GetTotalFrames() { return 0; }
+    // Writes the pieces of a plan, each to its own file, under one progress
+    // window. Every piece is located first: when one holds no audio (less than
+    // one block or frame), nothing is written, GetFailedOutput() names it and
+    // the status is 115. Otherwise 0, or 103 when a piece's file cannot be
+    // created (the pieces before it stay).
+    int32_t WritePlan(const CCutPlan& plan);
+    // Writes the sample frames nFrom to nTo, cut exactly, as a new file, and
+    // tells how long it lasts ("Fragment Saved"): 0, 103 or 115 as WritePlan.
+    int32_t SaveExactSelection(const std::string& strOutPath, uint64_t nFrom, uint64_t nTo);
 
     // Shows the status's message (caption "Error", stop icon) when it is not 0;
     // returns the status.
@@ -73,6 +94,23 @@ public:
     static constexpr uint32_t kCopyBlock = 10000;
 
 protected:
+    // Where a piece lies in the source, as file offsets: its lead-in from
+    // nLeadFrom to nFrom, its own audio from nFrom to nTo, which holds
+    // nFrames sample frames.
+    struct SByteSpan {
+        uint64_t nLeadFrom = 0;
+        uint64_t nFrom = 0;
+        uint64_t nTo = 0;
+        uint64_t nFrames = 0;
+    };
+    // The locator of the kind: where a piece's frames fall under the rule.
+    virtual SByteSpan LocatePiece(const CPiece& piece, ECutRule rule);
+    // Whether the span's own part holds at least one block or frame of audio.
+    virtual bool HoldsAudio(const SByteSpan& span);
+    // Writes one output file for the span: its header, the lead-in and the
+    // piece's own bytes (these stepping the file bar), and its tag.
+    virtual void WritePiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress);
+
     // Copies nCount bytes from the source's position to the output's position:
     // the remainder of nCount ÷ 10000 first, then whole blocks, stepping the
     // file bar before each whole block. Returns nCount, or 0 when the source
@@ -101,12 +139,19 @@ protected:
     // fragment that cannot be created: 103, else 0.
     int32_t WriteFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
                            const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writeFragment);
+    // The exact equal split of n pieces named as WriteFragments names them.
+    int32_t WriteExactFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
+                                int32_t nOverlapSeconds);
+    // The same for files of any names, written in order.
+    int32_t WritePieces(const std::vector<std::string>& paths,
+                        const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writePiece);
 
     CFile m_file;
     CWnd* m_pParentWnd;
     double m_dDuration = 0.0;
     int32_t m_nError = kStatusOk;
     int32_t m_nOverlap = 0;
+    bool m_bExactCuts = false;
     IAudioUi& m_ui;
     std::vector<std::string> m_emptyFragments;
     std::vector<std::string> m_writtenFragments;

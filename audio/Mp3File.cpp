@@ -27,6 +27,17 @@ CMp3File::CMp3File(std::string strPath, CWnd* pParentWnd, IAudioUi& ui)
     if (m_bInfoFrame && RewindToFirstFrame() != kStatusOk)
         return;
     m_dDuration = ComputeDuration();
+    m_nFirstFrame = m_file.GetPosition();
+    m_nSampleRate = GetSamplingRate();
+}
+
+const CMp3FrameIndex& CMp3File::Index()
+{
+    if (!m_pIndex) {
+        m_pIndex = std::make_unique<CMp3FrameIndex>();
+        m_pIndex->Build(m_file, m_nFirstFrame, GetAudioEnd());
+    }
+    return *m_pIndex;
 }
 
 CMp3File::~CMp3File() = default;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "audio/AudioFile.h"
+#include "audio/Mp3FrameIndex.h"
 #include "audio/Mp3Header.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // An MPEG audio file (MPEG-1, 2 and 2.5, Layers I to III) with an optional
@@ -53,6 +55,12 @@ public:
     // lies within the audio.
     uint64_t ClampToFile(uint64_t nOffset, uint64_t nCount) const;
 
+    // Cut points count the samples of the stream at the first frame's rate.
+    uint32_t GetFrameRate() const override { return m_nSampleRate; }
+    uint64_t GetTotalFrames() override { return Index().GetTotalSamples(); }
+    // The frames of the audio, walked when first asked for.
+    const CMp3FrameIndex& Index();
+
     uint32_t GetHeader() const { return m_dwHeader; }
     uint64_t GetAudioStart() const { return m_nAudioStart; }
     // The rate every conversion between time and bytes uses.
@@ -68,15 +76,20 @@ public:
     static constexpr unsigned kMaxId3v2Tags = 64;
 
 protected:
+    SByteSpan LocatePiece(const CPiece& piece, ECutRule rule) override;
+    bool HoldsAudio(const SByteSpan& span) override;
+    void WritePiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress) override;
+
     // Writes one fragment from the first frame at or after the source's
     // position up to nEnd, with a lead-in of nOverlapSeconds (nFragmentSize is
     // what the file bar counts): 0, or
     // -1 (nothing written) when no frame header is found before nEnd.
     int32_t WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t nEnd, int32_t nOverlapSeconds,
                           IShredProgress* pProgress);
-    // Copies the lead-in: from the first frame at or after nSeconds before the
-    // source's position P up to P. The source ends at P.
-    void CopyOverlap(CFile& output, int32_t nSeconds);
+    // Where the lead-in of a piece starting at nHere starts: the first frame at
+    // or after nSeconds before it (no earlier than the audio start); nHere
+    // when there is none before it.
+    uint64_t LeadInFrom(uint64_t nHere, uint64_t nSeconds);
 
 private:
     uint64_t SkipId3v2Tags();
@@ -86,6 +99,9 @@ private:
     uint64_t GetAudioEnd() const;
     uint64_t BytesLeftInAudio() const;
     uint64_t SecondsToBytes(uint64_t nSeconds) const;
+    // The whole-second rule: the first frame at or after nSeconds at the
+    // average rate (where a fruitless search stopped), or the audio's end.
+    uint64_t LocateSecond(uint64_t nSeconds);
     void AppendTag(CFile& output) const;
 
     uint32_t m_dwHeader = 0;
@@ -93,4 +109,7 @@ private:
     uint64_t m_nAudioStart = 0;
     bool m_bInfoFrame = false;
     double m_dAverageBytesPerSec = 0.0; // 0 when no information frame gives it
+    uint64_t m_nFirstFrame = 0;
+    uint32_t m_nSampleRate = 0;
+    std::unique_ptr<CMp3FrameIndex> m_pIndex;
 };

@@ -1,6 +1,7 @@
 // The MP3 selection writer and equal split.
 #include "audio/AudioUi.h"
 #include "audio/Mp3File.h"
+#include "platform/ByteOrder.h"
 
 #include <algorithm>
 
@@ -32,13 +33,22 @@ int32_t CMp3File::SaveSelection(std::string strOutPath, int32_t nStart, int32_t 
     const uint64_t nCount = SecondsToBytes((nLast - nFirst) * nSecs);
 
     // The copy begins on the first frame at or after the start offset (or where
-    // a fruitless search stopped) and never runs into the ID3v1 tag. A start at
-    // or past the end of the audio leaves only the tag to write.
+    // a fruitless search stopped) and never runs into the ID3v1 tag. A
+    // selection without one whole frame in it (one that starts at or past the
+    // end of the audio) is refused: it would be a file with no audio.
     uint64_t nCopy = 0;
     if (nOffset < GetDataLength()) {
         m_file.Seek(static_cast<int64_t>(m_nAudioStart + nOffset), CFile::EFrom::Begin);
         FindAudioFrame(kCutReach);
         nCopy = std::min(nCount, BytesLeftInAudio());
+    }
+    const uint64_t nHere = m_file.GetPosition();
+    const SByteSpan span{nHere, nHere, nHere + nCopy, 0};
+    if (!HoldsAudio(span)) {
+        m_strFailedOutput = strOutPath;
+        m_strCreateError.clear();
+        m_nError = kStatusNoAudio;
+        return m_nError;
     }
 
     CFile output;
@@ -51,8 +61,7 @@ int32_t CMp3File::SaveSelection(std::string strOutPath, int32_t nStart, int32_t 
     pProgress->SetFileBytes(nCopy);
     pProgress->ShowFileNames(GetFileName(), output.GetFileName());
     pProgress->ShowFileNumber(1);
-    CopyAll(output, nCopy, pProgress.get());
-    AppendTag(output);
+    WritePiece(output, span, pProgress.get());
     output.Close();
     pProgress->StepGross();
     pProgress->DestroyWindow();
@@ -78,6 +87,8 @@ int32_t CMp3File::ShredEqually()
     const uint32_t n = AcceptedFragmentCount(answer);
     if (n == 0)
         return kStatusOk;
+    if (m_bExactCuts)
+        return WriteExactFragments(n, answer.strBaseName, ".mp3", answer.nOverlap);
     // Fragment i ends at the i-th of n equal cut points of the audio, the last
     // one at its end: a fragment starts on the first frame at or after the
     // previous one's end, and that shift must not add up from cut to cut.
@@ -96,25 +107,78 @@ int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t 
 {
     if (!FindAudioFrame(kCutReach) || m_file.GetPosition() >= nEnd)
         return -1;
+    const uint64_t nHere = m_file.GetPosition();
+    const uint64_t nTo = nHere + std::min(nEnd - nHere, BytesLeftInAudio());
     pProgress->SetFileBytes(nFragmentSize);
-    CopyOverlap(output, nOverlapSeconds);
-    CopyAll(output, std::min(nEnd - m_file.GetPosition(), BytesLeftInAudio()), pProgress);
-    AppendTag(output);
+    const uint64_t nLeadFrom = nOverlapSeconds > 0 ? LeadInFrom(nHere, static_cast<uint64_t>(nOverlapSeconds)) : nHere;
+    WritePiece(output, {nLeadFrom, nHere, nTo, 0}, pProgress);
     return 0;
 }
 
-// The lead-in ends exactly at P, so no byte of the fragment comes twice. When
+// The lead-in ends exactly at P, so no byte of the piece comes twice. When
 // P lies closer to the audio start than the overlap, the lead-in starts there.
-void CMp3File::CopyOverlap(CFile& output, int32_t nSeconds)
+uint64_t CMp3File::LeadInFrom(uint64_t nHere, uint64_t nSeconds)
 {
-    if (nSeconds <= 0)
-        return;
-    const uint64_t nBytes = SecondsToBytes(static_cast<uint64_t>(nSeconds));
-    const uint64_t nHere = m_file.GetPosition();
+    const uint64_t nBytes = SecondsToBytes(nSeconds);
     const uint64_t nBefore = nHere > m_nAudioStart ? nHere - m_nAudioStart : 0;
     const uint64_t nFrom = nBefore >= nBytes ? nHere - nBytes : nHere - nBefore;
     m_file.Seek(static_cast<int64_t>(nFrom), CFile::EFrom::Begin);
-    if (FindFrame(kCutReach) && m_file.GetPosition() < nHere)
-        CopyAll(output, nHere - m_file.GetPosition(), nullptr);
+    const bool bFound = FindFrame(kCutReach) && m_file.GetPosition() < nHere;
+    const uint64_t nLeadFrom = bFound ? m_file.GetPosition() : nHere;
     m_file.Seek(static_cast<int64_t>(nHere), CFile::EFrom::Begin);
+    return nLeadFrom;
+}
+
+uint64_t CMp3File::LocateSecond(uint64_t nSeconds)
+{
+    const uint64_t nOffset = SecondsToBytes(nSeconds);
+    if (nOffset >= GetDataLength())
+        return GetAudioEnd();
+    m_file.Seek(static_cast<int64_t>(m_nAudioStart + nOffset), CFile::EFrom::Begin);
+    FindAudioFrame(kCutReach);
+    return std::min(m_file.GetPosition(), GetAudioEnd());
+}
+
+CAudioFile::SByteSpan CMp3File::LocatePiece(const CPiece& piece, ECutRule rule)
+{
+    const uint64_t nLeadFrame = piece.nFrom > piece.nLeadIn ? piece.nFrom - piece.nLeadIn : 0;
+    if (rule == ECutRule::Exact) {
+        const CMp3FrameIndex& index = Index();
+        const CMp3FrameIndex::SBoundary from = index.Nearest(piece.nFrom);
+        const CMp3FrameIndex::SBoundary to = index.Nearest(std::max(piece.nFrom, piece.nTo));
+        const uint64_t nLeadFrom = piece.nLeadIn == 0 ? from.nOffset : index.Nearest(nLeadFrame).nOffset;
+        return {nLeadFrom, from.nOffset, std::max(from.nOffset, to.nOffset), to.nSample - std::min(to.nSample, from.nSample)};
+    }
+    const uint64_t nRate = std::max<uint32_t>(m_nSampleRate, 1);
+    const uint64_t nTotal = GetTotalFrames();
+    const uint64_t nFrom = piece.nFrom >= nTotal ? GetAudioEnd() : LocateSecond(piece.nFrom / nRate);
+    const uint64_t nTo = piece.nTo >= nTotal ? GetAudioEnd() : LocateSecond(piece.nTo / nRate);
+    const uint64_t nLeadFrom = piece.nLeadIn == 0 ? nFrom : LeadInFrom(nFrom, piece.nLeadIn / nRate);
+    const uint64_t nBytes = std::max(nFrom, nTo) - nFrom;
+    const double dBytesPerSecond = GetBytesPerSecond();
+    const auto nFrames =
+        dBytesPerSecond > 0.0 ? static_cast<uint64_t>(static_cast<double>(nBytes) / dBytesPerSecond * nRate) : 0;
+    return {nLeadFrom, nFrom, std::max(nFrom, nTo), nFrames};
+}
+
+// At least one frame's worth of bytes: of the frame the piece starts on, or
+// where it starts in a damaged stretch, of the last frame found.
+bool CMp3File::HoldsAudio(const SByteSpan& span)
+{
+    if (span.nTo <= span.nFrom)
+        return false;
+    unsigned char raw[4];
+    m_file.Seek(static_cast<int64_t>(span.nFrom), CFile::EFrom::Begin);
+    uint32_t dwHeader = m_file.Read(raw, 4) == 4 ? ReadU32LE(raw) : 0;
+    if (!mp3::HasSync(dwHeader) || !mp3::IsUsableHeader(dwHeader))
+        dwHeader = m_dwHeader;
+    return mp3::FrameLength(dwHeader) <= span.nTo - span.nFrom;
+}
+
+void CMp3File::WritePiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress)
+{
+    m_file.Seek(static_cast<int64_t>(span.nLeadFrom), CFile::EFrom::Begin);
+    CopyAll(output, span.nFrom - span.nLeadFrom, nullptr);
+    CopyAll(output, span.nTo - span.nFrom, pProgress);
+    AppendTag(output);
 }

@@ -49,11 +49,18 @@ public:
     // source's fact count in proportion to the bytes.
     uint64_t SampleCount(uint64_t nBytes) const;
 
+    uint32_t GetFrameRate() const override { return m_fmt.samplesPerSec; }
+    uint64_t GetTotalFrames() override { return SampleCount(m_nDataBytes); }
+
     // Longest chunk list walked, and largest fact chunk kept, before giving up.
     static constexpr unsigned kMaxChunks = 4096;
     static constexpr uint32_t kMaxFactSize = 1u << 20;
 
 protected:
+    SByteSpan LocatePiece(const CPiece& piece, ECutRule rule) override;
+    bool HoldsAudio(const SByteSpan& span) override;
+    void WritePiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress) override;
+
     int32_t ReadRiffHeader();
     int32_t ReadFormatChunk();
     int32_t ReadFactChunk();
@@ -74,6 +81,14 @@ protected:
     uint64_t CopyOverlap(CFile* pOutput, int32_t nSeconds);
 
 private:
+    // The sample frames one block holds: 1 for PCM and float, the block's
+    // count for ADPCM and GSM; 0 when the format does not say.
+    uint32_t FramesPerBlock() const;
+    // The byte offset, from the audio's first byte, of the block boundary
+    // nearest sample frame nFrame (whole seconds: where a selection starting
+    // at that second starts), within the audio.
+    uint64_t LocateFrame(uint64_t nFrame, ECutRule rule) const;
+
     bool ScanForTag(const char* pTag, bool bFromCurrent);
     bool WalkToChunk(const char* pTag, uint64_t nFrom);
     bool LooksLikeChunkId(uint64_t nPos);

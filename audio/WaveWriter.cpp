@@ -44,7 +44,7 @@ uint64_t ProportionOf(uint64_t nValue, uint64_t nPart, uint64_t nWhole)
 
 } // namespace
 
-uint64_t CWaveFile::SampleCount(uint64_t nBytes) const
+uint32_t CWaveFile::FramesPerBlock() const
 {
     const unsigned char* pExtra = m_pFormatExtra.get();
     const uint32_t nExtra = pExtra ? m_fmt.extraSize : 0;
@@ -52,12 +52,18 @@ uint64_t CWaveFile::SampleCount(uint64_t nBytes) const
     if (nTag == kTagExtensible && nExtra >= kSubformatAt + 16 &&
         std::equal(kSubformatTail, kSubformatTail + 14, pExtra + kSubformatAt + 2))
         nTag = ReadU16LE(pExtra + kSubformatAt);
-
-    const uint64_t nBlocks = nBytes / m_fmt.blockAlign;
     if (nTag == kTagPcm || nTag == kTagFloat)
-        return nBlocks;
+        return 1;
     const uint16_t nPerBlock = nExtra >= 2 ? ReadU16LE(pExtra) : 0;
-    if ((nTag == kTagMsAdpcm || nTag == kTagImaAdpcm || nTag == kTagGsm610) && nPerBlock != 0)
+    if (nTag == kTagMsAdpcm || nTag == kTagImaAdpcm || nTag == kTagGsm610)
+        return nPerBlock;
+    return 0;
+}
+
+uint64_t CWaveFile::SampleCount(uint64_t nBytes) const
+{
+    const uint64_t nBlocks = nBytes / m_fmt.blockAlign;
+    if (const uint32_t nPerBlock = FramesPerBlock(); nPerBlock != 0)
         return MulSaturated(nBlocks, nPerBlock);
     if (m_pFactData && m_factHeader.size >= 4)
         return ProportionOf(ReadU32LE(m_pFactData.get()), nBytes, m_nDataBytes);
@@ -123,13 +129,6 @@ uint64_t CWaveFile::ClampToData(uint64_t nOffset, uint64_t nCount) const
 
 int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t nEnd, int32_t nSecsPerStep)
 {
-    CFile output;
-    if (!CreateOutput(output, strOutPath)) {
-        m_nError = kStatusCannotCreate;
-        return m_nError;
-    }
-    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
-
     // Positions are put in order and taken in 64-bit arithmetic, so a long
     // selection of a high-rate file neither wraps nor runs past the audio.
     const uint64_t nFirst = static_cast<uint64_t>(std::max(0, std::min(nStart, nEnd)));
@@ -137,16 +136,27 @@ int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t
     const uint64_t nStepBytes = MulSaturated(m_fmt.avgBytesPerSec, static_cast<uint64_t>(std::max(0, nSecsPerStep)));
     const uint64_t nOffset = RoundUp(MulSaturated(nFirst, nStepBytes), m_fmt.blockAlign);
     const uint64_t nCount = ClampToData(nOffset, RoundDown(MulSaturated(nLast - nFirst, nStepBytes), m_fmt.blockAlign));
+    // A selection with no whole block in it would be a file with no audio.
+    const uint64_t nFrom = m_nDataStart + std::min(nOffset, m_nDataBytes);
+    const SByteSpan span{nFrom, nFrom, nFrom + nCount, SampleCount(nCount)};
+    if (!HoldsAudio(span)) {
+        m_strFailedOutput = strOutPath;
+        m_strCreateError.clear();
+        m_nError = kStatusNoAudio;
+        return m_nError;
+    }
 
-    WriteHeader(output, nCount);
-    m_file.Seek(static_cast<int64_t>(m_nDataStart + std::min(nOffset, m_nDataBytes)), CFile::EFrom::Begin);
-
+    CFile output;
+    if (!CreateOutput(output, strOutPath)) {
+        m_nError = kStatusCannotCreate;
+        return m_nError;
+    }
+    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
     pProgress->SetTotalFiles(1);
     pProgress->SetFileBytes(nCount);
     pProgress->ShowFileNames(GetFileName(), output.GetFileName());
     pProgress->ShowFileNumber(1);
-    CopyAll(output, nCount, pProgress.get());
-    WritePadByte(output, nCount);
+    WritePiece(output, span, pProgress.get());
     output.Close();
     pProgress->StepGross();
     pProgress->DestroyWindow();
@@ -168,6 +178,8 @@ int32_t CWaveFile::ShredEqually()
     const uint32_t n = AcceptedFragmentCount(answer);
     if (n == 0)
         return kStatusOk;
+    if (m_bExactCuts)
+        return WriteExactFragments(n, answer.strBaseName, ".wav", answer.nOverlap);
     m_file.Seek(static_cast<int64_t>(m_nDataStart), CFile::EFrom::Begin);
     return WriteFragments(n, answer.strBaseName, ".wav", [&](CFile& output, uint32_t i, IShredProgress& progress) {
         WriteFragment(output, n, i, answer.nOverlap, &progress);
@@ -179,13 +191,10 @@ void CWaveFile::WriteFragment(CFile& output, uint32_t n, uint32_t i, int32_t nOv
                               IShredProgress* pProgress)
 {
     const uint64_t nOwn = RoundDown(m_nDataBytes / n, m_fmt.blockAlign);
+    const uint64_t nHere = m_file.GetPosition();
     const uint64_t nOverlap = (i == 1 || nOverlapSeconds <= 0) ? 0 : CopyOverlap(nullptr, nOverlapSeconds);
-    WriteHeader(output, nOwn + nOverlap);
-    if (nOverlap != 0)
-        CopyOverlap(&output, nOverlapSeconds);
     pProgress->SetFileBytes(nOwn);
-    CopyAll(output, nOwn, pProgress);
-    WritePadByte(output, nOwn + nOverlap);
+    WritePiece(output, {nHere - nOverlap, nHere, nHere + nOwn, SampleCount(nOwn)}, pProgress);
 }
 
 uint64_t CWaveFile::CopyOverlap(CFile* pOutput, int32_t nSeconds)
@@ -201,4 +210,52 @@ uint64_t CWaveFile::CopyOverlap(CFile* pOutput, int32_t nSeconds)
         m_file.Seek(static_cast<int64_t>(nHere), CFile::EFrom::Begin);
     }
     return nBytes;
+}
+
+uint64_t CWaveFile::LocateFrame(uint64_t nFrame, ECutRule rule) const
+{
+    const uint64_t nAlign = m_fmt.blockAlign;
+    const uint64_t nLast = RoundDown(m_nDataBytes, nAlign);
+    if (rule == ECutRule::WholeSeconds) {
+        const uint64_t nSeconds = m_fmt.samplesPerSec == 0 ? 0 : nFrame / m_fmt.samplesPerSec;
+        return std::min(RoundUp(MulSaturated(nSeconds, m_fmt.avgBytesPerSec), nAlign), nLast);
+    }
+    __extension__ using Wide = unsigned __int128;
+    uint64_t nBlock;
+    if (const uint32_t nPerBlock = FramesPerBlock(); nPerBlock != 0)
+        nBlock = (nFrame + nPerBlock / 2) / nPerBlock;
+    else // the block nearest the time at the average rate
+        nBlock = static_cast<uint64_t>((static_cast<Wide>(nFrame) * m_fmt.avgBytesPerSec * 2 +
+                                        Wide{m_fmt.samplesPerSec} * nAlign) /
+                                       (Wide{m_fmt.samplesPerSec} * nAlign * 2));
+    return std::min(MulSaturated(nBlock, nAlign), nLast);
+}
+
+CAudioFile::SByteSpan CWaveFile::LocatePiece(const CPiece& piece, ECutRule rule)
+{
+    const uint64_t nFrom = LocateFrame(piece.nFrom, rule);
+    const uint64_t nTo = std::max(nFrom, LocateFrame(piece.nTo, rule));
+    uint64_t nLeadFrom = nFrom;
+    if (piece.nLeadIn != 0 && rule == ECutRule::Exact)
+        nLeadFrom = LocateFrame(piece.nFrom > piece.nLeadIn ? piece.nFrom - piece.nLeadIn : 0, rule);
+    else if (piece.nLeadIn != 0)
+        nLeadFrom = nFrom - std::min(nFrom, OverlapBytes(static_cast<int32_t>(
+                                                 std::min<uint64_t>(piece.nLeadIn / m_fmt.samplesPerSec, INT32_MAX))));
+    return {m_nDataStart + std::min(nLeadFrom, nFrom), m_nDataStart + nFrom, m_nDataStart + nTo,
+            SampleCount(nTo - nFrom)};
+}
+
+bool CWaveFile::HoldsAudio(const SByteSpan& span)
+{
+    return span.nTo - span.nFrom >= m_fmt.blockAlign;
+}
+
+void CWaveFile::WritePiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress)
+{
+    const uint64_t nBytes = span.nTo - span.nLeadFrom;
+    WriteHeader(output, nBytes);
+    m_file.Seek(static_cast<int64_t>(span.nLeadFrom), CFile::EFrom::Begin);
+    CopyAll(output, span.nFrom - span.nLeadFrom, nullptr);
+    CopyAll(output, span.nTo - span.nFrom, pProgress);
+    WritePadByte(output, nBytes);
 }

@@ -6,7 +6,7 @@
 namespace {
 
 // Texts stand as the program has always shown them, spelling included.
-constexpr std::array<std::pair<unsigned, const char*>, 9> kStrings{{
+constexpr std::array<std::pair<unsigned, const char*>, 10> kStrings{{
     {101, "&About Tolvane..."},
     {102, "Cannot open audio file."},
     {103, "Cannot create output file."},
@@ -16,6 +16,8 @@ constexpr std::array<std::pair<unsigned, const char*>, 9> kStrings{{
     {107, "This audio file apperas to have compressed data that is not supported by this software."},
     {108, "Audio file does not have any data !!! ( Zero length )"},
     {109, "Invalid MP3 file !!!"},
+    // Ours: a selection or a piece with less than one block or frame of audio.
+    {115, "This selection holds no audio."},
 }};
 
 } // namespace
