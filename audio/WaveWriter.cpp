@@ -216,6 +216,9 @@ uint64_t CWaveFile::LocateFrame(uint64_t nFrame, ECutRule rule) const
 {
     const uint64_t nAlign = m_fmt.blockAlign;
     const uint64_t nLast = RoundDown(m_nDataBytes, nAlign);
+    // The end of the audio, whatever rule: a piece to the end takes all of it.
+    if (nFrame >= SampleCount(m_nDataBytes))
+        return nLast;
     if (rule == ECutRule::WholeSeconds) {
         const uint64_t nSeconds = m_fmt.samplesPerSec == 0 ? 0 : nFrame / m_fmt.samplesPerSec;
         return std::min(RoundUp(MulSaturated(nSeconds, m_fmt.avgBytesPerSec), nAlign), nLast);

@@ -1,14 +1,22 @@
 #include "cli/CutCommand.h"
 
+#include "audio/CutPlanners.h"
+#include "audio/FragmentNames.h"
 #include "audio/OpenAudioFile.h"
 #include "cli/CliUi.h"
 #include "cli/CutMessages.h"
 #include "platform/FormatText.h"
 #include "platform/StringTable.h"
+#include "split/CueSheet.h"
+#include "split/PieceNames.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <unistd.h>
 
@@ -48,13 +56,13 @@ std::unique_ptr<CAudioFile> OpenSource(const std::string& strPath, CCliUi& ui)
 // Refuses, before anything is written, a selection with no audio in it, an
 // output that is not a regular file (or is the source), an output name of the
 // other kind, and audio for a terminal. Returns the path to give the model.
-std::optional<std::string> CheckSave(const SCutOptions& options, const CAudioFile& file)
+std::optional<std::string> CheckSave(const SCutOptions& options, const CAudioFile& file, bool bEmpty,
+                                     const std::string& strFirst, const std::string& strLast)
 {
-    const int32_t nFirst = std::min(options.nFrom, options.nTo), nLast = std::max(options.nFrom, options.nTo);
-    if (nFirst == nLast || nFirst >= file.GetDuration()) {
+    if (bEmpty) {
         PrintFileError(stderr, options.strFile,
-                       "no audio from " + FormatClock(nFirst, false) + " to " + FormatClock(nLast, false) +
-                           "; the audio ends at " + FormatClock(file.GetDuration(), true));
+                       "no audio from " + strFirst + " to " + strLast + "; the audio ends at " +
+                           FormatClock(file.GetDuration(), true));
         return std::nullopt;
     }
     if (IsStandardOutput(options.strOutput)) {
@@ -77,16 +85,42 @@ std::optional<std::string> CheckSave(const SCutOptions& options, const CAudioFil
     return options.strOutput;
 }
 
+// What the model's status says about the file it was writing.
+int ReportWriteStatus(int32_t nStatus, const std::string& strOutput, const CAudioFile& file)
+{
+    if (nStatus == kStatusOk)
+        return kExitOk;
+    if (nStatus == kStatusNoAudio)
+        PrintFileError(stderr, file.GetFailedOutput().empty() ? strOutput : file.GetFailedOutput(),
+                       LoadResString(kStatusNoAudio), "nothing was written");
+    else if (nStatus == kStatusCannotCreate && !strOutput.empty())
+        PrintFileError(stderr, strOutput, kCannotCreateDestinationText, file.GetCreateError());
+    else
+        PrintFileError(stderr, file.GetFailedOutput(), LoadResString(static_cast<unsigned>(nStatus)),
+                       file.GetCreateError());
+    return kExitFailure;
+}
+
 int Save(const SCutOptions& options, CAudioFile& file)
 {
-    const std::optional<std::string> output = CheckSave(options, file);
+    if (options.bExact) {
+        const uint32_t nRate = file.GetFrameRate();
+        const uint64_t nFrom = options.from.ToFrames(nRate), nTo = options.to.ToFrames(nRate);
+        const uint64_t nFirst = std::min(nFrom, nTo), nLast = std::max(nFrom, nTo);
+        const double dRate = std::max(nRate, 1u);
+        const std::optional<std::string> output =
+            CheckSave(options, file, nFirst == nLast || nFirst >= file.GetTotalFrames(),
+                      FormatCutTime(static_cast<double>(nFirst) / dRate), FormatCutTime(static_cast<double>(nLast) / dRate));
+        if (!output)
+            return kExitFailure;
+        return ReportWriteStatus(file.SaveExactSelection(*output, nFirst, nLast), options.strOutput, file);
+    }
+    const int32_t nFirst = std::min(options.nFrom, options.nTo), nLast = std::max(options.nFrom, options.nTo);
+    const std::optional<std::string> output = CheckSave(options, file, nFirst == nLast || nFirst >= file.GetDuration(),
+                                                        FormatClock(nFirst, false), FormatClock(nLast, false));
     if (!output)
         return kExitFailure;
-    if (file.SaveSelection(*output, options.nFrom, options.nTo, 1) != kStatusOk) {
-        PrintFileError(stderr, options.strOutput, kCannotCreateDestinationText, file.GetCreateError());
-        return kExitFailure;
-    }
-    return kExitOk;
+    return ReportWriteStatus(file.SaveSelection(*output, options.nFrom, options.nTo, 1), options.strOutput, file);
 }
 
 // A base that names a folder puts the fragments there under the source's name.
@@ -103,6 +137,7 @@ std::string FragmentBaseName(const SCutOptions& options)
 int Shred(const SCutOptions& options, CAudioFile& file, CCliUi& ui)
 {
     file.SetOverlapTime(options.nOverlap);
+    file.SetExactCuts(options.bExact);
     ui.SetShredOptions({options.strCount, FragmentBaseName(options), options.bEstimateOnly});
     auto printWritten = [&] {
         for (const std::string& strPath : file.GetWrittenFragments())
@@ -127,9 +162,148 @@ int Shred(const SCutOptions& options, CAudioFile& file, CCliUi& ui)
     }
 }
 
-} // namespace
+std::string FolderOf(const std::string& strPath)
+{
+    const std::string strFolder = std::filesystem::path(strPath).parent_path().string();
+    return strFolder.empty() ? "." : strFolder;
+}
 
-int RunCutCommand(const SCutOptions& options)
+// The text of a cue sheet, at most a little past what the reader accepts.
+std::optional<std::string> ReadSheetText(const std::string& strPath)
+{
+    if (const std::string strReason = NotRegularFileReason(strPath); !strReason.empty()) {
+        PrintFileError(stderr, strPath, "cannot read the cue sheet", strReason);
+        return std::nullopt;
+    }
+    std::ifstream in(strPath, std::ios::binary);
+    if (!in) {
+        PrintFileError(stderr, strPath, "cannot read the cue sheet", std::strerror(errno));
+        return std::nullopt;
+    }
+    std::string strText(2u << 20, '\0');
+    in.read(strText.data(), static_cast<std::streamsize>(strText.size()));
+    strText.resize(static_cast<size_t>(in.gcount()));
+    return strText;
+}
+
+// The cue sheet's tracks as a plan: the pieces start at the tracks' INDEX 01
+// (whole seconds without --exact) and carry their titles.
+std::optional<CCutPlan> PlanFromCue(const SCutOptions& options, CAudioFile& file, ECutRule rule, uint64_t nLeadIn)
+{
+    const std::optional<std::string> strText = ReadSheetText(options.strCue);
+    if (!strText)
+        return std::nullopt;
+    const CCueResult result = ReadCueSheet(*strText);
+    if (!result.sheet) {
+        PrintFileError(stderr, options.strCue + (result.nLine ? ":" + std::to_string(result.nLine) : ""),
+                       result.strError);
+        return std::nullopt;
+    }
+    const CCueSheet& sheet = *result.sheet;
+    const std::string strGiven = std::filesystem::path(options.strFile).filename().string();
+    if (!sheet.strFile.empty() && std::filesystem::path(sheet.strFile).filename().string() != strGiven)
+        std::fprintf(stderr, "tolvane-cut: %s: warning: the sheet is for '%s'; cutting '%s'\n",
+                     options.strCue.c_str(), sheet.strFile.c_str(), strGiven.c_str());
+    const uint64_t nRate = file.GetFrameRate(), nTotal = file.GetTotalFrames();
+    std::vector<uint64_t> starts;
+    for (const CCueTrack& track : sheet.tracks) {
+        const uint64_t nStart = rule == ECutRule::Exact ? (track.nStart75 * nRate * 2 + 75) / 150
+                                                        : (track.nStart75 + 37) / 75 * nRate;
+        if (nStart >= nTotal || (!starts.empty() && nStart <= starts.back())) {
+            PrintFileError(stderr, options.strCue,
+                           FormatText("track %u starts at or past the end of the audio or of the track before it",
+                                      track.nNumber));
+            return std::nullopt;
+        }
+        starts.push_back(nStart);
+    }
+    CCutPlan plan = PlanFromStarts(rule, nTotal, starts, nLeadIn);
+    for (size_t i = 0; i < sheet.tracks.size(); ++i) {
+        CPieceTags& tags = plan.pieces[i].tags;
+        tags.strTitle = sheet.tracks[i].strTitle;
+        tags.strPerformer = sheet.tracks[i].strPerformer.empty() ? sheet.strPerformer : sheet.tracks[i].strPerformer;
+        tags.strAlbum = sheet.strTitle;
+        tags.nTrack = sheet.tracks[i].nNumber;
+    }
+    return plan;
+}
+
+// The --at times as a plan; a time that does not ascend or lies outside the
+// audio is a usage error (-1).
+std::optional<CCutPlan> PlanFromTimes(const SCutOptions& options, CAudioFile& file, ECutRule rule, uint64_t nLeadIn,
+                                      bool& bUsage)
+{
+    const uint32_t nRate = file.GetFrameRate();
+    const uint64_t nTotal = file.GetTotalFrames();
+    std::vector<uint64_t> points;
+    for (const CCutTime& time : options.at)
+        points.push_back(options.bExact ? time.ToFrames(nRate) : time.WholeSeconds() * nRate);
+    if (const CPointFault fault = CheckCutPoints(nTotal, points); fault.nIndex >= 0) {
+        PrintFileError(stderr, options.strFile,
+                       "the time '" + options.atText[static_cast<size_t>(fault.nIndex)] + "' " + fault.strReason +
+                           "; the audio ends at " + FormatCutTime(static_cast<double>(nTotal) / std::max(nRate, 1u)));
+        bUsage = true;
+        return std::nullopt;
+    }
+    return PlanAtPoints(rule, nTotal, points, nLeadIn);
+}
+
+// Names the pieces: by the template, as cue tracks, or as shred names fragments.
+bool NamePieces(const SCutOptions& options, CCutPlan& plan)
+{
+    const std::filesystem::path source(options.strFile);
+    const std::string strExt = AudioKindFromPath(options.strFile) == EAudioKind::Wave ? ".wav" : ".mp3";
+    const std::string strFolder = options.strOutput.empty() ? FolderOf(options.strFile) : options.strOutput;
+    const std::string strBase = FragmentBase("", strFolder + "/" + source.filename().string(), ToUpperUtf8(strExt));
+    const auto n = static_cast<unsigned>(plan.pieces.size());
+    for (unsigned i = 0; i < n; ++i) {
+        CPiece& piece = plan.pieces[i];
+        const CNameFields fields{i + 1, n, piece.tags.strTitle, piece.tags.strPerformer, piece.tags.strAlbum,
+                                 source.stem().string()};
+        if (!options.strNameTemplate.empty()) {
+            std::string strError;
+            const std::string strName = ExpandNameTemplate(options.strNameTemplate, fields, strError);
+            if (!strError.empty()) {
+                std::fprintf(stderr, "tolvane-cut: --name: %s\n", strError.c_str());
+                return false;
+            }
+            piece.strPath = strFolder + "/" + strName + strExt;
+        } else if (!options.strCue.empty()) {
+            piece.strPath = strFolder + "/" + CueTrackFileName(fields, strExt);
+        } else {
+            piece.strPath = FragmentPath(strBase, i + 1, strExt);
+        }
+    }
+    std::vector<std::string> paths;
+    for (const CPiece& piece : plan.pieces)
+        paths.push_back(piece.strPath);
+    if (const std::string strWhy = RefusedPiecePaths(paths, options.strFile); !strWhy.empty()) {
+        std::fprintf(stderr, "tolvane-cut: %s\n", strWhy.c_str());
+        return false;
+    }
+    return true;
+}
+
+int Split(const SCutOptions& options, CAudioFile& file)
+{
+    const ECutRule rule = options.bExact ? ECutRule::Exact : ECutRule::WholeSeconds;
+    const uint32_t nRate = file.GetFrameRate();
+    const uint64_t nLeadIn = options.bExact ? options.overlap.ToFrames(nRate) : options.overlap.WholeSeconds() * nRate;
+    bool bUsage = false;
+    std::optional<CCutPlan> plan = options.strCue.empty() ? PlanFromTimes(options, file, rule, nLeadIn, bUsage)
+                                                          : PlanFromCue(options, file, rule, nLeadIn);
+    if (!plan)
+        return bUsage ? kExitUsage : kExitFailure;
+    if (!NamePieces(options, *plan))
+        return kExitFailure;
+    const int32_t nStatus = file.WritePlan(*plan);
+    for (const std::string& strPath : file.GetWrittenFragments())
+        std::printf("%s\n", strPath.c_str());
+    return ReportWriteStatus(nStatus, {}, file);
+}
+
+// One FILE's command.
+int RunOne(const SCutOptions& options)
 {
     // With the audio on standard output, what would be printed there goes to standard error.
     const bool bAudioOut = options.command == ECutCommand::Save && IsStandardOutput(options.strOutput);
@@ -138,13 +312,37 @@ int RunCutCommand(const SCutOptions& options)
         const std::unique_ptr<CAudioFile> pFile = OpenSource(options.strFile, ui);
         if (!pFile)
             return kExitFailure;
-        if (options.command == ECutCommand::Info) {
+        switch (options.command) {
+        case ECutCommand::Info:
             pFile->ShowFileInformation();
             return kExitOk;
+        case ECutCommand::Save:
+            return Save(options, *pFile);
+        case ECutCommand::Split:
+            return Split(options, *pFile);
+        default:
+            return Shred(options, *pFile, ui);
         }
-        return options.command == ECutCommand::Save ? Save(options, *pFile) : Shred(options, *pFile, ui);
     } catch (const CFileException& e) {
         PrintFileError(stderr, e.GetPath(), e.what());
         return kExitFailure;
     }
+}
+
+} // namespace
+
+// Several FILEs are done one after the other; one that fails is named and
+// the others go on. The worst outcome decides the status.
+int RunCutCommand(const SCutOptions& options)
+{
+    if (options.files.size() <= 1)
+        return RunOne(options);
+    int nExit = kExitOk;
+    for (const std::string& strFile : options.files) {
+        SCutOptions one = options;
+        one.strFile = strFile;
+        nExit = std::max(nExit, RunOne(one));
+        std::fflush(stdout);
+    }
+    return nExit;
 }

@@ -5,8 +5,10 @@
 
 const char* const kCutHelp =
     "Usage: tolvane-cut info FILE\n"
-    "  or:  tolvane-cut save FILE --from TIME --to TIME -o OUT\n"
-    "  or:  tolvane-cut shred FILE -n N [--overlap TIME] [--base BASE] [--estimate]\n"
+    "  or:  tolvane-cut save FILE --from TIME --to TIME -o OUT [--exact]\n"
+    "  or:  tolvane-cut shred FILE... -n N [--overlap TIME] [--base BASE] [--estimate] [--exact]\n"
+    "  or:  tolvane-cut split FILE... --at TIME,TIME,... [--exact] [--overlap TIME] [-o DIR] [--name TEMPLATE]\n"
+    "  or:  tolvane-cut split FILE --cue SHEET [--exact] [--overlap TIME] [-o DIR] [--name TEMPLATE]\n"
     "  or:  tolvane-cut help | --help | --version\n"
     "Cut a WAV or MP3 file as bytes, never decoding or re-encoding it.\n"
     "\n"
@@ -14,34 +16,45 @@ const char* const kCutHelp =
     "  info                print the values read from the file's header\n"
     "  save                write the audio from --from to --to as a new file\n"
     "  shred               split the file into N equal, numbered fragments\n"
+    "  split               split the file at the given times, or at a cue sheet's tracks\n"
     "  help                print this help\n"
     "\n"
     "Options:\n"
     "      --from TIME     where the selection starts (save)\n"
     "      --to TIME       where the selection ends (save)\n"
-    "  -o, --output OUT    the file to write, '-' for standard output (save)\n"
+    "  -o, --output OUT    the file to write, '-' for standard output (save); the\n"
+    "                      folder to write the pieces in (split; default: the\n"
+    "                      source's folder)\n"
     "  -n, --fragments N   the number of fragments (shred)\n"
-    "      --overlap TIME  start each fragment after the first with the last TIME\n"
-    "                      of the one before (shred)\n"
+    "      --overlap TIME  start each piece after the first with the last TIME\n"
+    "                      of the one before (shred, split)\n"
     "      --base BASE     name the fragments BASE-1.wav, BASE-2.wav, ... (the file\n"
     "                      name upper-cased); a BASE that is a folder or ends in '/'\n"
     "                      puts them there under the source's name (shred; default:\n"
     "                      the source's name, in its folder)\n"
     "      --estimate      only print the estimate of one fragment (shred)\n"
+    "      --at TIMES      cut at these times, given in ascending order (split)\n"
+    "      --cue SHEET     cut where the cue sheet's tracks start (split)\n"
+    "      --name TEMPLATE name the pieces from {n}, {nn}, {N}, {title}, {performer},\n"
+    "                      {album} and {base}; the extension is added (split)\n"
+    "      --exact         cut at the sample frame nearest each time (WAV), or at\n"
+    "                      the nearest frame boundary (MP3), not at whole seconds\n"
     "  -h, --help          print this help and exit\n"
     "      --version       print the version and exit\n"
     "      --              end the options, for a FILE whose name starts with '-'\n"
     "\n"
     "FILE is a .wav or .mp3 file; OUT gets its format, so a name of the other kind\n"
     "is refused. TIME is SS, MM:SS or HH:MM:SS, whole seconds from the start of the\n"
-    "audio. Exit status: 0 when done, 1 when a file is refused or cannot be written,\n"
-    "2 for a usage error.\n";
+    "audio; with --exact also with a fraction (1:23:45.5) or as Ns, N sample frames.\n"
+    "split --at names the pieces as shred names its fragments, split --cue\n"
+    "'NN - TITLE.ext'. Exit status: 0 when done, 1 when a file is refused or cannot\n"
+    "be written, 2 for a usage error.\n";
 
 namespace {
 
-enum : unsigned { kInfo = 1, kSave = 2, kShred = 4 };
+enum : unsigned { kInfo = 1, kSave = 2, kShred = 4, kSplit = 8 };
 
-enum class EOption { From, To, Output, Count, Overlap, Base, Estimate, Help, Version };
+enum class EOption { From, To, Output, Count, Overlap, Base, Estimate, Exact, At, Cue, Name, Help, Version };
 
 struct SOptionRule {
     EOption option;
@@ -51,14 +64,18 @@ struct SOptionRule {
     unsigned nCommands; // the commands that take it; 0: any
 };
 
-constexpr std::array<SOptionRule, 9> kOptions{{
+constexpr std::array<SOptionRule, 13> kOptions{{
     {EOption::From, "--from", 0, true, kSave},
     {EOption::To, "--to", 0, true, kSave},
-    {EOption::Output, "--output", 'o', true, kSave},
+    {EOption::Output, "--output", 'o', true, kSave | kSplit},
     {EOption::Count, "--fragments", 'n', true, kShred},
-    {EOption::Overlap, "--overlap", 0, true, kShred},
+    {EOption::Overlap, "--overlap", 0, true, kShred | kSplit},
     {EOption::Base, "--base", 0, true, kShred},
     {EOption::Estimate, "--estimate", 0, false, kShred},
+    {EOption::Exact, "--exact", 0, false, kSave | kShred | kSplit},
+    {EOption::At, "--at", 0, true, kSplit},
+    {EOption::Cue, "--cue", 0, true, kSplit},
+    {EOption::Name, "--name", 0, true, kSplit},
     {EOption::Help, "--help", 'h', false, 0},
     {EOption::Version, "--version", 0, false, 0},
 }};
@@ -133,14 +150,40 @@ std::string ReadOption(const std::vector<std::string>& args, size_t& i, SGiven& 
     return {};
 }
 
-// Reads a time option's value into nSeconds; returns an error text, empty when fine.
-std::string TakeTime(const SGiven& given, int32_t& nSeconds)
+// Reads a time into time; returns an error text, empty when fine.
+std::string TakeTime(const std::string& strName, const std::string& strValue, CCutTime& time)
 {
     std::string strWhy;
-    const std::optional<int32_t> seconds = ParseClockTime(given.strValue, strWhy);
-    if (!seconds)
-        return "invalid time " + Quoted(given.strValue) + " for " + given.strName + ": " + strWhy;
-    nSeconds = *seconds;
+    const std::optional<CCutTime> parsed = ParseCutTime(strValue, strWhy);
+    if (!parsed)
+        return "invalid time " + Quoted(strValue) + " for " + strName + ": " + strWhy;
+    time = *parsed;
+    return {};
+}
+
+// A time only exact cuts can cut at, without --exact; or one a whole-second
+// option cannot hold. Returns an error text, empty when fine.
+std::string CheckWhole(const std::string& strName, const std::string& strValue, const CCutTime& time, bool bExact)
+{
+    if (bExact || !time.NeedsExact())
+        return {};
+    return "invalid time " + Quoted(strValue) + " for " + strName + ": " +
+           (time.bSamples ? "a time in samples needs --exact" : "whole seconds only, no fractions");
+}
+
+std::string TakeTimes(const SGiven& given, SCutOptions& options)
+{
+    size_t nStart = 0;
+    do {
+        const size_t nComma = given.strValue.find(',', nStart);
+        const std::string strTime = given.strValue.substr(nStart, nComma - nStart);
+        CCutTime time;
+        if (std::string strError = TakeTime(given.strName, strTime, time); !strError.empty())
+            return strError;
+        options.at.push_back(time);
+        options.atText.push_back(strTime);
+        nStart = nComma == std::string::npos ? nComma : nComma + 1;
+    } while (nStart != std::string::npos);
     return {};
 }
 
@@ -149,21 +192,22 @@ std::string ApplyOptions(const std::vector<SGiven>& given, const std::string& st
                          SCutOptions& options)
 {
     bool bFrom = false, bTo = false, bCount = false;
+    std::string strFrom, strTo, strOverlap;
     for (const SGiven& g : given) {
         if (g.pRule->nCommands != 0 && (g.pRule->nCommands & nCommand) == 0)
             return strCommand + " does not take " + g.strName;
         std::string strError;
         switch (g.pRule->option) {
         case EOption::From:
-            strError = TakeTime(g, options.nFrom);
+            strError = TakeTime(g.strName, strFrom = g.strValue, options.from);
             bFrom = true;
             break;
         case EOption::To:
-            strError = TakeTime(g, options.nTo);
+            strError = TakeTime(g.strName, strTo = g.strValue, options.to);
             bTo = true;
             break;
         case EOption::Overlap:
-            strError = TakeTime(g, options.nOverlap);
+            strError = TakeTime(g.strName, strOverlap = g.strValue, options.overlap);
             break;
         case EOption::Output:
             options.strOutput = g.strValue;
@@ -180,6 +224,18 @@ std::string ApplyOptions(const std::vector<SGiven>& given, const std::string& st
         case EOption::Estimate:
             options.bEstimateOnly = true;
             break;
+        case EOption::Exact:
+            options.bExact = true;
+            break;
+        case EOption::At:
+            strError = TakeTimes(g, options);
+            break;
+        case EOption::Cue:
+            options.strCue = g.strValue;
+            break;
+        case EOption::Name:
+            options.strNameTemplate = g.strValue;
+            break;
         case EOption::Help:
         case EOption::Version:
             break;
@@ -187,46 +243,30 @@ std::string ApplyOptions(const std::vector<SGiven>& given, const std::string& st
         if (!strError.empty())
             return strError;
     }
+    // Whole seconds unless cuts are exact; the Shred Equally dialog's overlap
+    // is whole seconds in any case.
+    std::string strError = CheckWhole("--from", strFrom, options.from, options.bExact);
+    if (strError.empty())
+        strError = CheckWhole("--to", strTo, options.to, options.bExact);
+    if (strError.empty())
+        strError = CheckWhole("--overlap", strOverlap, options.overlap, options.bExact && nCommand == kSplit);
+    for (size_t i = 0; strError.empty() && i < options.at.size(); ++i)
+        strError = CheckWhole("--at", options.atText[i], options.at[i], options.bExact);
+    if (!strError.empty())
+        return strError;
+    options.nFrom = static_cast<int32_t>(options.from.WholeSeconds());
+    options.nTo = static_cast<int32_t>(options.to.WholeSeconds());
+    options.nOverlap = static_cast<int32_t>(options.overlap.WholeSeconds());
     if (nCommand == kSave && (!bFrom || !bTo || options.strOutput.empty()))
         return std::string("save needs ") + (!bFrom ? "--from" : !bTo ? "--to" : "-o OUT");
     if (nCommand == kShred && !bCount)
         return "shred needs -n";
+    if (nCommand == kSplit && options.at.empty() == options.strCue.empty())
+        return "split needs either --at or --cue";
     return {};
 }
 
 } // namespace
-
-std::optional<int32_t> ParseClockTime(const std::string& strText, std::string& strError)
-{
-    if (strText.find_first_of(".,") != std::string::npos) {
-        strError = "whole seconds only, no fractions";
-        return std::nullopt;
-    }
-    int64_t nTotal = 0;
-    size_t nFields = 0;
-    for (size_t nStart = 0; nStart <= strText.size(); ++nFields) {
-        size_t nEnd = strText.find(':', nStart);
-        if (nEnd == std::string::npos)
-            nEnd = strText.size();
-        const std::string strField = strText.substr(nStart, nEnd - nStart);
-        // The first field may be as large as the total allows; minutes and
-        // seconds after it have one or two digits and stay below 60.
-        const size_t nMaxDigits = nFields == 0 ? 10 : 2;
-        if (nFields == 3 || strField.empty() || strField.size() > nMaxDigits ||
-            strField.find_first_not_of("0123456789") != std::string::npos ||
-            (nFields > 0 && std::stoi(strField) >= 60)) {
-            strError = "give SS, MM:SS or HH:MM:SS";
-            return std::nullopt;
-        }
-        nTotal = nTotal * 60 + std::stoll(strField);
-        nStart = nEnd + 1;
-    }
-    if (nTotal > INT32_MAX) {
-        strError = "too large";
-        return std::nullopt;
-    }
-    return static_cast<int32_t>(nTotal);
-}
 
 SCutArgs ParseCutArgs(const std::vector<std::string>& args)
 {
@@ -270,18 +310,27 @@ SCutArgs ParseCutArgs(const std::vector<std::string>& args)
         nCommand = kSave;
     else if (strCommand == "shred")
         nCommand = kShred;
+    else if (strCommand == "split")
+        nCommand = kSplit;
     else
         result.strUsageError = "unknown command " + Quoted(strCommand);
     if (result.strUsageError.empty() && operands.size() < 2)
         result.strUsageError = "missing FILE for " + strCommand;
-    if (result.strUsageError.empty() && operands.size() > 2)
+    // shred and split take several files, one after the other.
+    const bool bSeveral = nCommand == kShred || nCommand == kSplit;
+    if (result.strUsageError.empty() && operands.size() > 2 && !bSeveral)
         result.strUsageError = "extra operand " + Quoted(operands[2]);
     if (result.strUsageError.empty())
         result.strUsageError = ApplyOptions(given, strCommand, nCommand, result.options);
+    if (result.strUsageError.empty() && operands.size() > 2 && !result.options.strCue.empty())
+        result.strUsageError = "split --cue takes one FILE";
     if (!result.strUsageError.empty())
         return result;
-    result.options.command = nCommand == kInfo ? ECutCommand::Info : nCommand == kSave ? ECutCommand::Save
-                                                                                         : ECutCommand::Shred;
+    result.options.command = nCommand == kInfo    ? ECutCommand::Info
+                             : nCommand == kSave  ? ECutCommand::Save
+                             : nCommand == kShred ? ECutCommand::Shred
+                                                  : ECutCommand::Split;
     result.options.strFile = operands[1];
+    result.options.files.assign(operands.begin() + 1, operands.end());
     return result;
 }

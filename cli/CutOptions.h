@@ -1,24 +1,36 @@
 #pragma once
 
+#include "audio/CutTime.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class ECutCommand { Help, Version, Info, Save, Shred };
+enum class ECutCommand { Help, Version, Info, Save, Shred, Split };
 
-// What tolvane-cut is asked to do, with its values checked for form: times in
-// whole seconds, the fragment count a whole number as typed.
+// What tolvane-cut is asked to do, with its values checked for form: times
+// in whole seconds (with --exact also with a fraction, or in samples), the
+// fragment count a whole number as typed.
 struct SCutOptions {
     ECutCommand command = ECutCommand::Help;
-    std::string strFile;
-    int32_t nFrom = 0;
+    std::string strFile;            // the first FILE
+    std::vector<std::string> files; // every FILE: shred and split --at take several
+    int32_t nFrom = 0;              // whole seconds
     int32_t nTo = 0;
-    std::string strOutput; // "-": standard output
+    CCutTime from;                  // as typed
+    CCutTime to;
+    std::string strOutput; // save: the file, "-" standard output; split: the folder
     std::string strCount;
-    int32_t nOverlap = 0;
+    int32_t nOverlap = 0; // whole seconds
+    CCutTime overlap;     // as typed
     std::string strBase;
     bool bEstimateOnly = false;
+    bool bExact = false;
+    std::vector<CCutTime> at; // split --at, as typed
+    std::vector<std::string> atText;
+    std::string strCue;
+    std::string strNameTemplate;
 };
 
 // The options, or the one line that says what is wrong with the arguments.
@@ -32,9 +44,5 @@ struct SCutArgs {
 // ending the options. --help (or the command help) and --version win over
 // whatever follows them.
 SCutArgs ParseCutArgs(const std::vector<std::string>& args);
-
-// "SS", "MM:SS" or "HH:MM:SS" as whole seconds; otherwise nothing, with the
-// reason in strError.
-std::optional<int32_t> ParseClockTime(const std::string& strText, std::string& strError);
 
 extern const char* const kCutHelp;

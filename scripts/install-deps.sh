@@ -8,7 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  sox lame mpg123 twolame
+  sox lame mpg123 twolame ffmpeg
+  libcue-dev
   time locales
   desktop-file-utils appstream man-db groff-base dpkg-dev
   xvfb xdotool x11-utils x11-apps netpbm

@@ -57,8 +57,8 @@ INSTANTIATE_TEST_SUITE_P(Table, CutTimeParse, testing::ValuesIn(kTimes));
 
 TEST(CutTime, OnlyFractionsAndSampleCountsNeedExactCuts)
 {
-    EXPECT_FALSE(CCutTime{false, 20, 10}.NeedsExact()); // "2.0" is a whole second
-    EXPECT_TRUE(CCutTime{false, 25, 10}.NeedsExact());
+    EXPECT_FALSE((CCutTime{false, 20, 10}.NeedsExact())); // "2.0" is a whole second
+    EXPECT_TRUE((CCutTime{false, 25, 10}.NeedsExact()));
     EXPECT_TRUE(CCutTime::Frames(44100).NeedsExact());
     EXPECT_EQ(FormatCutTime(3725.5), "1:02:05.500");
     EXPECT_EQ(FormatCutTime(65.0004), "1:05.000");
