@@ -196,6 +196,22 @@ TEST_F(MainDlgTest, SaveFailuresAreShownAndClearTheSelection)
     EXPECT_NE(LastMessage().find("Take ONE.WAV"), std::string::npos) << LastMessage();
 }
 
+// The last second of this MP3 starts inside its last frame: Save refuses it
+// with a message, writes no file and says nothing of a saved fragment.
+TEST_F(MainDlgTest, ASelectionWithNoAudioIsRefused)
+{
+    const std::string strMp3 = dir / "end.mp3";
+    WriteBytes(strMp3, Stream({.bitrateIndex = 1}, 104, 385)); // 10.01 s
+    Open(strMp3);
+    Mark(10, 11);
+    fakes.answers = {dir / "out.mp3"};
+    Click(1042);
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.messages.back().strCaption, "Error");
+    EXPECT_EQ(LastMessage(), "This selection holds no audio.");
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.mp3"));
+}
+
 // The stored overlap is read at every open until Customize sets one for the run.
 TEST_F(MainDlgTest, OverlapComesFromTheStoreUntilCustomized)
 {
