@@ -9,6 +9,7 @@
 #include "platform/FormatText.h"
 #include "platform/ui/KeyFilter.h"
 #include "platform/ui/TrackBar.h"
+#include "res/Messages.h"
 #include "split/OverlapSetting.h"
 #include "split/ui/OverlapDlg.h"
 #include "ui_MainDlg.h"
@@ -159,9 +160,9 @@ void CMainDlg::OnAbout()
 void CMainDlg::OnOpen()
 {
     if (m_pAudioFile) {
-        const std::string strQuestion = FormatText("%s is already open. Do you wish to open another file ?",
+        const std::string strQuestion = FormatText(kReopenQuestionFormat,
                                                    m_pAudioFile->GetFileName().c_str());
-        if (m_services.ui.MessageBox(&m_wnd, strQuestion, "Comfirm", EMsgIcon::Exclamation, EMsgButtons::YesNo) !=
+        if (m_services.ui.MessageBox(&m_wnd, strQuestion, kReopenCaption, EMsgIcon::Exclamation, EMsgButtons::YesNo) !=
             EMsgAnswer::Yes)
             return;
         ResetPlayback();
@@ -240,7 +241,7 @@ void CMainDlg::OnEnd()
     if (!m_pAudioFile)
         return;
     if (m_pSlider->GetSelStart() == m_pSlider->GetSelEnd()) {
-        ShowMessage("Please make a selection by dragging the slider thumb.", "Error", EMsgIcon::Exclamation);
+        ShowMessage(kNoSelectionText, "Error", EMsgIcon::Exclamation);
         return;
     }
     m_nAnchor = -1;
@@ -315,7 +316,7 @@ void CMainDlg::OnShredEqually()
         ShowMessage(kCannotCreateDestinationText, "Error", EMsgIcon::Exclamation);
     const std::vector<std::string>& empty = m_pAudioFile->GetEmptyFragments();
     if (!empty.empty()) {
-        std::string strText = "No audio frame was found where these fragments start, so they were not written:";
+        std::string strText = kEmptyFragmentsText;
         for (const std::string& strPath : empty)
             strText += "\n" + strPath;
         ShowMessage(strText, "Error", EMsgIcon::Exclamation);
@@ -397,7 +398,7 @@ void CMainDlg::ResetPlayback()
 void CMainDlg::OnLegend()
 {
     if (m_pAudioFile)
-        ShowMessage(FormatText("Each interval on the slider represents %u second(s).", m_nSecsPerStep), "Legend",
+        ShowMessage(FormatText(kLegendFormat, m_nSecsPerStep), "Legend",
                     EMsgIcon::None);
 }
 

@@ -132,7 +132,7 @@ bool CAudioFile::CreateOutput(CFile& output, const std::string& strPath)
 
 int32_t CAudioFile::ReportSelectionSaved(double dSeconds)
 {
-    m_ui.MessageBox(m_pParentWnd, FormatText("This selection will last for %.2lf seconds", dSeconds), "Fragment Saved",
+    m_ui.MessageBox(m_pParentWnd, FormatText(kSelectionSavedFormat, dSeconds), kSelectionSavedCaption,
                     EMsgIcon::Information, EMsgButtons::Ok);
     m_nError = kStatusOk;
     return m_nError;

@@ -2,6 +2,7 @@
 
 #include "audio/CutPlan.h"
 #include "platform/File.h"
+#include "res/Messages.h"
 
 #include <cstdint>
 #include <functional>
@@ -27,8 +28,6 @@ enum : int32_t {
     kStatusNoAudio = 115,
 };
 
-// What the program says when a selection or a fragment could not be written.
-inline constexpr const char* kCannotCreateDestinationText = "Cannot create destination file.";
 
 // The one opened audio file. The constructor opens the source; the kind's
 // constructor reads and checks its header and computes the playing time. The

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/Messages.h"
+
 #include <string>
 
 // The common part of the fragment file names of an equal split: the base name
@@ -20,6 +22,5 @@ std::string FragmentPath(const std::string& strBase, unsigned nNumber, const std
 std::string ToUpperUtf8(const std::string& str);
 
 // The largest number of fragments an equal split makes (the fragment counter
-// is 16-bit), and how a larger count is refused.
+// is 16-bit); kTooManyFragmentsText refuses a larger count.
 constexpr unsigned kMaxFragments = 65534;
-inline constexpr const char* kTooManyFragmentsText = "The number of fragments cannot be more than 65534.";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/Messages.h"
+
 #include "platform/MessageBox.h"
 #include "platform/Settings.h"
 
@@ -15,10 +17,6 @@ inline constexpr const char* kOverlapValueName = "Overlap time";
 // The highest value the Customize overlap dialog's arrows step up to; a typed
 // value may be higher.
 inline constexpr uint32_t kMaxSteppedOverlap = 300;
-
-inline constexpr const char* kOverlapStoreErrorText = "Unable to save overlap time.";
-inline constexpr const char* kOverlapValueErrorText = "Unable save overlap time.";
-inline constexpr const char* kOverlapErrorCaption = "Error";
 
 // The stored overlap time, 0 when there is none or it cannot be read. Never
 // tells the user anything.

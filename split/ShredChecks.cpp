@@ -92,9 +92,7 @@ CEstimate EstimateMp3(const CMp3ShredArgs& args, uint32_t n)
 
 std::string FormatOverlapQuestion(uint32_t nOverlap, uint32_t nPlaytime, uint32_t nHalf)
 {
-    return FormatText("Overlap time is %u Second(s), which is high for the fragments of playtime %u Second(s). "
-                  "Set the overlap time about %u Second(s). Do you wish to change the overlap time?",
-                  nOverlap, nPlaytime, nHalf);
+    return FormatText(kOverlapQuestionFormat, nOverlap, nPlaytime, nHalf);
 }
 
 std::array<std::string, 6> FormatEstimateLines(const std::string& strSourceName, uint32_t n, uint32_t nOverlap,
@@ -102,9 +100,7 @@ std::array<std::string, 6> FormatEstimateLines(const std::string& strSourceName,
 {
     const std::string strName = ToUpperUtf8(strSourceName);
     return {
-        FormatText("%s will be split into %u file(s). A predictive estimate is given below. However, if overlap time "
-               "is set, then the fragment size and playtime may change.",
-               strName.c_str(), n),
+        FormatText(kEstimateFormat, strName.c_str(), n),
         "Source filename - " + strName,
         FormatText("Number of fragments - %u", n),
         FormatText("Fragments' size - %lu bytes", static_cast<unsigned long>(estimate.nFragmentSize)),

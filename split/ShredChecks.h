@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/Messages.h"
+
 #include "audio/ShredDialog.h"
 
 #include <array>
@@ -20,13 +22,6 @@ enum : int {
     kCheckTooManyFragments = -5, // more than the 16-bit fragment counter allows
 };
 
-inline constexpr const char* kNoBaseNameText = "Please enter the base filename.";
-inline constexpr const char* kNoCountText = "Please enter the number of fragments.";
-inline constexpr const char* kCountTooSmallText = "Please enter fragment value greater than 1.";
-inline constexpr const char* kTooShortText =
-    "The number of fragments is too large so that it will not play even for 1 second.";
-inline constexpr const char* kOverlapNotAdheredText =
-    "The fragments may not adhere to the estimate that will be shown.";
 
 struct CCountCheck {
     int nResult = kCheckOk;

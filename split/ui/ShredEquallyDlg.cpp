@@ -6,6 +6,7 @@
 #include "platform/ui/ArrowField.h"
 #include "platform/ui/DialogFlags.h"
 #include "platform/ui/KeyFilter.h"
+#include "res/Messages.h"
 #include "split/ShredChecks.h"
 #include "split/ui/EstimateDlg.h"
 #include "ui_ShredEquallyDlg.h"
@@ -18,8 +19,6 @@
 namespace {
 
 constexpr const char* kBrowseTitle = "Browse - Base filename";
-constexpr const char* kChangedNameQuestion = "Use original filename option is enabled, but you have changed the base "
-                                             "filename. Do you wish to use the changed filename ?";
 
 // One arrow click on the number of fragments: up adds one (up to the largest
 // number the field can hold), down takes one away while it stays at least 2.

@@ -1,0 +1,57 @@
+#pragma once
+
+// Every text the program shows in a message box or asks a question with, in
+// one table: the string table's messages (looked up by id through
+// LoadResString) and the texts the windows and the model show by name. The
+// texts stand as the program has always shown them, spelling included; the
+// formats are filled with FormatText.
+
+// The string table, by id.
+inline constexpr const char* kAboutMenuText = "&About Tolvane...";                 // 101
+inline constexpr const char* kCannotOpenText = "Cannot open audio file.";          // 102
+inline constexpr const char* kCannotCreateOutputText = "Cannot create output file."; // 103
+inline constexpr const char* kNoRiffText = "AIFF Wave header not found. This WAV file is corrupted.";        // 104
+inline constexpr const char* kNoFormatText = "Format Chunck not found. This WAV file is corrupted.";          // 105
+inline constexpr const char* kNoDataText = "Data Chunk not found. This wav file is corrupted.";              // 106
+inline constexpr const char* kCompressedText =
+    "This audio file apperas to have compressed data that is not supported by this software."; // 107
+inline constexpr const char* kEmptyFileText = "Audio file does not have any data !!! ( Zero length )"; // 108
+inline constexpr const char* kInvalidMp3Text = "Invalid MP3 file !!!";                                  // 109
+// A selection or a piece with less than one block or frame of audio.
+inline constexpr const char* kNoAudioText = "This selection holds no audio."; // 115
+
+// Saving a selection and splitting.
+inline constexpr const char* kCannotCreateDestinationText = "Cannot create destination file.";
+inline constexpr const char* kSelectionSavedCaption = "Fragment Saved";
+inline constexpr const char* kSelectionSavedFormat = "This selection will last for %.2lf seconds";
+inline constexpr const char* kTooManyFragmentsText = "The number of fragments cannot be more than 65534.";
+inline constexpr const char* kEmptyFragmentsText =
+    "No audio frame was found where these fragments start, so they were not written:";
+
+// The main window.
+inline constexpr const char* kReopenQuestionFormat = "%s is already open. Do you wish to open another file ?";
+inline constexpr const char* kReopenCaption = "Comfirm";
+inline constexpr const char* kNoSelectionText = "Please make a selection by dragging the slider thumb.";
+inline constexpr const char* kLegendFormat = "Each interval on the slider represents %u second(s).";
+
+// The Shred Equally dialog and its checks.
+inline constexpr const char* kNoBaseNameText = "Please enter the base filename.";
+inline constexpr const char* kNoCountText = "Please enter the number of fragments.";
+inline constexpr const char* kCountTooSmallText = "Please enter fragment value greater than 1.";
+inline constexpr const char* kTooShortText =
+    "The number of fragments is too large so that it will not play even for 1 second.";
+inline constexpr const char* kOverlapNotAdheredText =
+    "The fragments may not adhere to the estimate that will be shown.";
+inline constexpr const char* kOverlapQuestionFormat =
+    "Overlap time is %u Second(s), which is high for the fragments of playtime %u Second(s). "
+    "Set the overlap time about %u Second(s). Do you wish to change the overlap time?";
+inline constexpr const char* kChangedNameQuestion = "Use original filename option is enabled, but you have changed the "
+                                                    "base filename. Do you wish to use the changed filename ?";
+inline constexpr const char* kEstimateFormat =
+    "%s will be split into %u file(s). A predictive estimate is given below. However, if overlap time is set, then "
+    "the fragment size and playtime may change.";
+
+// The overlap time's store.
+inline constexpr const char* kOverlapStoreErrorText = "Unable to save overlap time.";
+inline constexpr const char* kOverlapValueErrorText = "Unable save overlap time.";
+inline constexpr const char* kOverlapErrorCaption = "Error";
