@@ -43,9 +43,19 @@ bool CWaveFile::FindChunk(const char* pTag, bool bFromCurrent)
 {
     if (IsWaveStart(pTag))
         return ScanForTag(pTag, bFromCurrent);
-    if (!m_bRiffFound)
+    const SChunkEntry* pEntry = FindListed(pTag, bFromCurrent ? m_file.GetPosition() : 0);
+    if (!pEntry)
         return false;
-    return WalkToChunk(pTag, bFromCurrent ? m_file.GetPosition() : m_nRiffStart + CRiffHeader::kBytes);
+    m_file.Seek(static_cast<int64_t>(pEntry->nPos), CFile::EFrom::Begin);
+    return true;
+}
+
+const CWaveFile::SChunkEntry* CWaveFile::FindListed(const char* pTag, uint64_t nFrom) const
+{
+    for (const SChunkEntry& entry : m_chunks)
+        if (entry.nPos >= nFrom && IsFourCC(entry.id, pTag))
+            return &entry;
+    return nullptr;
 }
 
 // Byte-by-byte search within the first 1000 bytes, read at once. After a
@@ -89,34 +99,34 @@ bool CWaveFile::LooksLikeChunk(uint64_t nPos)
     return m_file.Read(raw, 4) == 4 && nPos + CChunkHeader::kBytes + ReadU32LE(raw) <= nLength;
 }
 
-// Walks chunk headers from nFrom: id, size, contents, and a pad byte after an
-// odd size. Some writers leave the pad byte out; when the byte after an odd
-// chunk does not start a plausible chunk id but the byte before it does, the
-// walk follows the unpadded spelling. The data chunk, once read, is passed by
-// its audio bytes, whatever its size field says.
-bool CWaveFile::WalkToChunk(const char* pTag, uint64_t nFrom)
+// Walks chunk headers: id, size, contents, and a pad byte after an odd size.
+// Some writers leave the pad byte out; when the byte after an odd chunk does
+// not start a plausible chunk id but the byte before it does, the walk follows
+// the unpadded spelling. The data chunk is passed by its audio bytes, whatever
+// its size field says.
+void CWaveFile::WalkChunks()
 {
-    const uint64_t nRemembered = m_file.GetPosition();
     const uint64_t nLength = m_file.GetLength();
-    uint64_t nPos = nFrom;
+    uint64_t nPos = m_nRiffStart + CRiffHeader::kBytes;
     for (unsigned n = 0; n < kMaxChunks && nPos <= nLength && nLength - nPos >= CChunkHeader::kBytes; ++n) {
         unsigned char raw[CChunkHeader::kBytes];
         m_file.Seek(static_cast<int64_t>(nPos), CFile::EFrom::Begin);
         if (m_file.Read(raw, sizeof raw) != sizeof raw)
             break;
         const CChunkHeader header = CChunkHeader::FromBytes(raw);
-        if (IsFourCC(header.id, pTag)) {
+        m_chunks.push_back({header.id, nPos});
+        if (IsFourCC(header.id, "ds64") && !IsFourCC(m_riff.id, "RIFF") && !m_bDs64 && !m_bDataFound) {
             m_file.Seek(static_cast<int64_t>(nPos), CFile::EFrom::Begin);
-            return true;
+            ReadDs64Chunk();
         }
+        if (IsFourCC(header.id, "data") && !m_bDataFound)
+            ReadDataChunkAt(nPos);
         const uint64_t nSize = m_bDataFound && nPos == m_nDataHeaderPos ? m_nDataBytes : header.size;
         uint64_t nNext = nPos + CChunkHeader::kBytes + nSize;
         if ((nSize & 1) != 0 && !(LooksLikeChunkId(nNext) && !LooksLikeChunkId(nNext + 1)))
             ++nNext;
         nPos = nNext;
     }
-    m_file.Seek(static_cast<int64_t>(nRemembered), CFile::EFrom::Begin);
-    return false;
 }
 
 // The file starts at the first "RIFF", or "RF64"/"BW64" for the 64-bit form,
@@ -135,8 +145,7 @@ int32_t CWaveFile::ReadRiffHeader()
     unsigned char raw[CRiffHeader::kBytes] = {};
     m_file.Read(raw, sizeof raw);
     m_riff = CRiffHeader::FromBytes(raw);
-    if (!IsFourCC(m_riff.id, "RIFF"))
-        ReadDs64Chunk();
+    WalkChunks();
     return 0;
 }
 
@@ -144,8 +153,6 @@ int32_t CWaveFile::ReadRiffHeader()
 // size fields are read as a RIFF file's.
 void CWaveFile::ReadDs64Chunk()
 {
-    if (!FindChunk("ds64", false))
-        return;
     unsigned char raw[CDs64Record::kBytes] = {};
     const uint32_t nRead = m_file.Read(raw, sizeof raw);
     const CDs64Record ds64 = CDs64Record::FromBytes(raw);
@@ -186,16 +193,21 @@ int32_t CWaveFile::ReadFormatChunk()
     return 0;
 }
 
+// The data chunk was read while the chunks were walked.
+int32_t CWaveFile::ReadDataChunk()
+{
+    return m_bDataFound ? 0 : 1;
+}
+
 // The data chunk. A size that claims more than the file holds (a cut-short
 // recording) is taken at what is there. A streaming recorder leaves 0xFFFFFFFF,
 // an interrupted one 0: in a data chunk that is the last, the audio then runs
 // to the end of the file. The last means that no plausible chunk follows where
 // the size says the audio ends.
-int32_t CWaveFile::ReadDataChunk()
+void CWaveFile::ReadDataChunkAt(uint64_t nPos)
 {
-    if (!FindChunk("data", false))
-        return 1;
-    m_nDataHeaderPos = m_file.GetPosition();
+    m_nDataHeaderPos = nPos;
+    m_file.Seek(static_cast<int64_t>(nPos), CFile::EFrom::Begin);
     unsigned char raw[CChunkHeader::kBytes];
     m_file.Read(raw, sizeof raw);
     m_dataHeader = CChunkHeader::FromBytes(raw);
@@ -209,7 +221,6 @@ int32_t CWaveFile::ReadDataChunk()
     const bool bInterrupted = nSize == 0 && nAvailable != 0 && !LooksLikeChunk(m_nDataStart);
     m_nDataBytes = bStreamed || bInterrupted ? nAvailable : std::min(nSize, nAvailable);
     m_bDataFound = true;
-    return 0;
 }
 
 // The fact chunk is optional. One whose contents run past the end of the file,

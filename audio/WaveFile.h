@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // A WAV (RIFF/WAVE) file: its header chunks as read, the selection writer and
 // the equal split. Audio bytes are never decoded; cuts fall on whole sample
@@ -23,8 +24,9 @@ public:
 
     // Finds a chunk and leaves the file on its first byte. "RIFF" (or "RF64",
     // "BW64") is searched byte by byte within the first 1000 bytes; every other
-    // tag by walking the chunk list that follows the RIFF header, so bytes
-    // inside a chunk's contents are never taken for a tag.
+    // tag in the chunk list that follows the RIFF header, walked once at
+    // opening, so bytes inside a chunk's contents are never taken for a tag.
+    // From the current position: the first listed chunk at or after it.
     bool FindChunk(const char* pTag, bool bFromCurrent);
 
     const CFormatRecord& GetFormat() const { return m_fmt; }
@@ -81,6 +83,7 @@ protected:
     uint64_t CopyOverlap(CFile* pOutput, int32_t nSeconds);
 
 private:
+    struct SChunkEntry;
     // The sample frames one block holds: 1 for PCM and float, the block's
     // count for ADPCM and GSM; 0 when the format does not say.
     uint32_t FramesPerBlock() const;
@@ -90,12 +93,23 @@ private:
     uint64_t LocateFrame(uint64_t nFrame, ECutRule rule) const;
 
     bool ScanForTag(const char* pTag, bool bFromCurrent);
-    bool WalkToChunk(const char* pTag, uint64_t nFrom);
+    // Walks the chunk headers after the RIFF header once, into m_chunks; the
+    // ds64 and data chunks are read as they are met, since the data chunk's
+    // real size decides where the next chunk starts.
+    void WalkChunks();
+    // The first listed chunk with this id at or after nFrom.
+    const SChunkEntry* FindListed(const char* pTag, uint64_t nFrom) const;
+    void ReadDataChunkAt(uint64_t nPos);
     bool LooksLikeChunkId(uint64_t nPos);
     // A chunk id of printable characters at nPos whose contents fit in the file.
     bool LooksLikeChunk(uint64_t nPos);
     void ReadDs64Chunk();
 
+    struct SChunkEntry {
+        FourCC id{};
+        uint64_t nPos = 0; // of its header
+    };
+    std::vector<SChunkEntry> m_chunks;
     CRiffHeader m_riff;
     CFormatRecord m_fmt;
     CChunkHeader m_factHeader;
