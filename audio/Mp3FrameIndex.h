@@ -13,7 +13,7 @@ class CFile;
 // Held compactly: two bytes a frame (its length, its samples and whether
 // skipped bytes stand before it), the size of each skipped stretch, and a
 // checkpoint {offset, sample, stretches so far} every kStride frames. A frame
-// takes at least 24 bytes of the file, so the index stays a small part of it;
+// takes at least 24 bytes of the file, so the index stays a small share of it;
 // a 3-hour 128 kbit/s stream needs about 1 MB. Lookups start at the nearest
 // checkpoint and add at most kStride frames, never reading the file.
 class CMp3FrameIndex {
