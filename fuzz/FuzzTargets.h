@@ -28,6 +28,11 @@ int FuzzOpenMp3(const uint8_t* pData, size_t nSize);
 int FuzzCut(const uint8_t* pData, size_t nSize);
 constexpr size_t kCutPrefixBytes = 4;
 
+// Reads the bytes as a cue sheet, twice. Returns 1 when the answer breaks its
+// rules (a sheet with tracks numbered in order and ascending starts, or a
+// reason with a line within the text) or the second read answers otherwise.
+int FuzzCue(const uint8_t* pData, size_t nSize);
+
 // Whether a written WAV file's sizes agree with its bytes: the RIFF size (or
 // an RF64 file's ds64 sizes) and its data chunk, which comes last, with a pad
 // byte after an odd count.

@@ -14,7 +14,7 @@ std::vector<fs::path> CollectInputs()
 {
     std::vector<fs::path> inputs;
     for (const char* pSet : {"corpus", "regressions"})
-        for (const char* pTarget : {"fuzz_wav", "fuzz_mp3", "fuzz_cut"})
+        for (const char* pTarget : {"fuzz_wav", "fuzz_mp3", "fuzz_cut", "fuzz_cue"})
             for (std::error_code ec; const auto& entry :
                                      fs::directory_iterator(fs::path(TOLVANE_SOURCE_DIR) / "fuzz" / pSet / pTarget, ec))
                 inputs.push_back(entry.path());
@@ -29,7 +29,10 @@ class FuzzReplay : public ::testing::TestWithParam<fs::path> {};
 TEST_P(FuzzReplay, LeavesTheSourceAndWritesFilesThatAgreeWithThemselves)
 {
     const std::string strTarget = GetParam().parent_path().filename().string();
-    const auto target = strTarget == "fuzz_wav" ? FuzzOpenWave : strTarget == "fuzz_mp3" ? FuzzOpenMp3 : FuzzCut;
+    const auto target = strTarget == "fuzz_wav"   ? FuzzOpenWave
+                        : strTarget == "fuzz_mp3" ? FuzzOpenMp3
+                        : strTarget == "fuzz_cue" ? FuzzCue
+                                                  : FuzzCut;
     const Bytes bytes = ReadBytes(GetParam().string());
     EXPECT_EQ(target(bytes.data(), bytes.size()), 0) << GetParam();
 }
