@@ -33,6 +33,19 @@ constexpr size_t kCutPrefixBytes = 4;
 // reason with a line within the text) or the second read answers otherwise.
 int FuzzCue(const uint8_t* pData, size_t nSize);
 
+// Opens the bytes after a kPlanPrefixBytes prefix as a .wav or .mp3 file and
+// writes a plan of pieces between random cut points. The prefix:
+//   byte 0, bit 0     kind: 0 WAV, 1 MP3
+//   byte 0, bit 1     rule: 0 exact, 1 whole seconds
+//   byte 0, bits 2-3  lead-in seconds (0 to 3)
+//   byte 0, bits 4-5  cut points minus 1 (1 to 4)
+//   bytes 1 to 16     four cut points, 32-bit little-endian, taken modulo the
+//                     sample frames (exact) or seconds (whole seconds) of the audio
+// Every piece must agree with its header, a refused plan writes nothing, and
+// WAV pieces (MP3 pieces cut exactly) without lead-in join into the source's audio.
+int FuzzPlan(const uint8_t* pData, size_t nSize);
+constexpr size_t kPlanPrefixBytes = 17;
+
 // Whether a written WAV file's sizes agree with its bytes: the RIFF size (or
 // an RF64 file's ds64 sizes) and its data chunk, which comes last, with a pad
 // byte after an odd count.
