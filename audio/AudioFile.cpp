@@ -154,30 +154,30 @@ uint32_t CAudioFile::AcceptedFragmentCount(const CShredAnswer& answer)
     return n;
 }
 
-int32_t CAudioFile::WriteFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
-                                   const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writeFragment)
+std::vector<std::string> CAudioFile::FragmentPaths(uint32_t n, const std::string& strBaseName,
+                                                   const std::string& strExt) const
 {
     const std::string strBase = FragmentBase(strBaseName, GetFilePath(), ToUpperUtf8(strExt));
     std::vector<std::string> paths;
     paths.reserve(n);
     for (uint32_t i = 1; i <= n; ++i)
         paths.push_back(FragmentPath(strBase, i, strExt));
-    return WritePieces(paths, writeFragment);
+    return paths;
 }
 
 int32_t CAudioFile::WriteExactFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
                                         int32_t nOverlapSeconds)
 {
-    const std::string strBase = FragmentBase(strBaseName, GetFilePath(), ToUpperUtf8(strExt));
     const uint64_t nLeadIn = uint64_t{GetFrameRate()} * static_cast<uint64_t>(std::max(0, nOverlapSeconds));
     CCutPlan plan = PlanEqual(ECutRule::Exact, GetTotalFrames(), n, nLeadIn);
+    const std::vector<std::string> paths = FragmentPaths(n, strBaseName, strExt);
     for (uint32_t i = 0; i < n; ++i)
-        plan.pieces[i].strPath = FragmentPath(strBase, i + 1, strExt);
+        plan.pieces[i].strPath = paths[i];
     return WritePlan(plan);
 }
 
-int32_t CAudioFile::WritePieces(const std::vector<std::string>& paths,
-                                const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writePiece)
+int32_t CAudioFile::WriteSpans(const std::vector<std::string>& paths,
+                               const std::vector<std::optional<SByteSpan>>& spans, uint64_t nFileBytes)
 {
     auto pProgress = m_ui.CreateProgress(m_pParentWnd);
     pProgress->SetTotalFiles(static_cast<unsigned>(paths.size()));
@@ -191,7 +191,9 @@ int32_t CAudioFile::WritePieces(const std::vector<std::string>& paths,
         }
         pProgress->ShowFileNames(GetFileName(), output.GetFileName());
         pProgress->ShowFileNumber(i);
-        if (writePiece(output, i, *pProgress)) {
+        if (const std::optional<SByteSpan>& span = spans[i - 1]) {
+            pProgress->SetFileBytes(nFileBytes != 0 ? nFileBytes : span->nTo - span->nFrom);
+            WritePiece(output, *span, pProgress.get());
             output.Close();
             m_writtenFragments.push_back(strPath);
         } else {
@@ -232,12 +234,7 @@ int32_t CAudioFile::WritePlan(const CCutPlan& plan)
         }
         paths.push_back(piece.strPath);
     }
-    return WritePieces(paths, [&](CFile& output, uint32_t i, IShredProgress& progress) {
-        const SByteSpan& span = spans[i - 1];
-        progress.SetFileBytes(span.nTo - span.nFrom);
-        WritePiece(output, span, &progress);
-        return true;
-    });
+    return WriteSpans(paths, std::vector<std::optional<SByteSpan>>(spans.begin(), spans.end()), 0);
 }
 
 int32_t CAudioFile::SaveExactSelection(const std::string& strOutPath, uint64_t nFrom, uint64_t nTo)

@@ -5,7 +5,7 @@
 #include "res/Messages.h"
 
 #include <cstdint>
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -130,20 +130,20 @@ protected:
     // The number of fragments the Shred Equally dialog answered; 0 when it was
     // cancelled, and 0 with an error message beyond the 16-bit fragment counter.
     uint32_t AcceptedFragmentCount(const CShredAnswer& answer);
-    // Writes fragments 1 to n of an equal split under one progress window,
-    // named from the base name with the extension (".wav", ".mp3"): each is
-    // created, filled by writeFragment(output, i, progress) and closed. A
-    // fragment for which writeFragment returns false found no audio to start
-    // on: it gets no file and is listed in GetEmptyFragments(). Stops at a
-    // fragment that cannot be created: 103, else 0.
-    int32_t WriteFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
-                           const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writeFragment);
-    // The exact equal split of n pieces named as WriteFragments names them.
+    // The paths of fragments 1 to n of an equal split, named from the base
+    // name with the extension (".wav", ".mp3").
+    std::vector<std::string> FragmentPaths(uint32_t n, const std::string& strBaseName,
+                                           const std::string& strExt) const;
+    // The exact equal split of n pieces named as FragmentPaths names them.
     int32_t WriteExactFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
                                 int32_t nOverlapSeconds);
-    // The same for files of any names, written in order.
-    int32_t WritePieces(const std::vector<std::string>& paths,
-                        const std::function<bool(CFile&, uint32_t, IShredProgress&)>& writePiece);
+    // Writes each span to the path beside it, in order, under one progress
+    // window whose file bar counts nFileBytes a file (the span's own bytes
+    // when 0). A span that is missing found no frame where its piece starts
+    // (a damaged stretch): its file is given up and listed in
+    // GetEmptyFragments(). Stops at a file that cannot be created: 103, else 0.
+    int32_t WriteSpans(const std::vector<std::string>& paths, const std::vector<std::optional<SByteSpan>>& spans,
+                       uint64_t nFileBytes);
 
     CFile m_file;
     CWnd* m_pParentWnd;

@@ -80,12 +80,9 @@ protected:
     bool HoldsAudio(const SByteSpan& span) override;
     void WritePiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress) override;
 
-    // Writes one fragment from the first frame at or after the source's
-    // position up to nEnd, with a lead-in of nOverlapSeconds (nFragmentSize is
-    // what the file bar counts): 0, or
-    // -1 (nothing written) when no frame header is found before nEnd.
-    int32_t WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t nEnd, int32_t nOverlapSeconds,
-                          IShredProgress* pProgress);
+    // Where a fragment of an equal split lies: from the first frame at
+    // or after the source's position to nEnd.
+    std::optional<SByteSpan> FragmentSpan(uint64_t nEnd, int32_t nOverlapSeconds);
     // Where the lead-in of a piece starting at nHere starts: the first frame at
     // or after nSeconds before it (no earlier than the audio start); nHere
     // when there is none before it.

@@ -94,25 +94,25 @@ int32_t CMp3File::ShredEqually()
     // previous one's end, and that shift must not add up from cut to cut.
     const uint64_t nFragmentSize = GetDataLength() / n;
     RewindToFirstFrame();
-    return WriteFragments(n, answer.strBaseName, ".mp3", [&](CFile& output, uint32_t i, IShredProgress& progress) {
-        const uint64_t nEnd = i == n ? GetAudioEnd() : m_nAudioStart + nFragmentSize * i;
-        return WriteFragment(output, nFragmentSize, nEnd, answer.nOverlap, &progress) == 0;
-    });
+    std::vector<std::optional<SByteSpan>> spans;
+    for (uint32_t i = 1; i <= n; ++i)
+        spans.push_back(FragmentSpan(i == n ? GetAudioEnd() : m_nAudioStart + nFragmentSize * i, answer.nOverlap));
+    return WriteSpans(FragmentPaths(n, answer.strBaseName, ".mp3"), spans, nFragmentSize);
 }
 
-// A fragment whose search finds no frame before its end stays empty, and the
-// next fragment's search goes on from where this one stopped.
-int32_t CMp3File::WriteFragment(CFile& output, uint64_t nFragmentSize, uint64_t nEnd, int32_t nOverlapSeconds,
-                                IShredProgress* pProgress)
+// From the first frame at or after the source's position up to nEnd, led in
+// by nOverlapSeconds; the source is left where the fragment ends, for the
+// next one's search. Nothing when no frame is found before nEnd: the next
+// fragment's search goes on from where this one stopped.
+std::optional<CAudioFile::SByteSpan> CMp3File::FragmentSpan(uint64_t nEnd, int32_t nOverlapSeconds)
 {
     if (!FindAudioFrame(kCutReach) || m_file.GetPosition() >= nEnd)
-        return -1;
+        return std::nullopt;
     const uint64_t nHere = m_file.GetPosition();
     const uint64_t nTo = nHere + std::min(nEnd - nHere, BytesLeftInAudio());
-    pProgress->SetFileBytes(nFragmentSize);
     const uint64_t nLeadFrom = nOverlapSeconds > 0 ? LeadInFrom(nHere, static_cast<uint64_t>(nOverlapSeconds)) : nHere;
-    WritePiece(output, {nLeadFrom, nHere, nTo, 0}, pProgress);
-    return 0;
+    m_file.Seek(static_cast<int64_t>(nTo), CFile::EFrom::Begin);
+    return SByteSpan{nLeadFrom, nHere, nTo, 0};
 }
 
 // The lead-in ends exactly at P, so no byte of the piece comes twice. When

@@ -75,12 +75,6 @@ protected:
     void WriteHeader(CFile& output, uint64_t nDataBytes) const;
     // The pad byte that follows audio of an odd byte count.
     static void WritePadByte(CFile& output, uint64_t nDataBytes);
-    // Writes fragment i of n, each after the first led in by nOverlapSeconds of
-    // the audio before it; the source stands at the fragment's own first byte.
-    void WriteFragment(CFile& output, uint32_t n, uint32_t i, int32_t nOverlapSeconds, IShredProgress* pProgress);
-    // The overlap bytes available before the source's position; copied into
-    // pOutput when given. The source ends where it started.
-    uint64_t CopyOverlap(CFile* pOutput, int32_t nSeconds);
 
 private:
     struct SChunkEntry;

@@ -180,36 +180,17 @@ int32_t CWaveFile::ShredEqually()
         return kStatusOk;
     if (m_bExactCuts)
         return WriteExactFragments(n, answer.strBaseName, ".wav", answer.nOverlap);
-    m_file.Seek(static_cast<int64_t>(m_nDataStart), CFile::EFrom::Begin);
-    return WriteFragments(n, answer.strBaseName, ".wav", [&](CFile& output, uint32_t i, IShredProgress& progress) {
-        WriteFragment(output, n, i, answer.nOverlap, &progress);
-        return true;
-    });
-}
-
-void CWaveFile::WriteFragment(CFile& output, uint32_t n, uint32_t i, int32_t nOverlapSeconds,
-                              IShredProgress* pProgress)
-{
+    // Fragment i holds its own nOwn bytes, led in by as much of the overlap as
+    // the audio before it holds; the remainder of the division goes nowhere.
     const uint64_t nOwn = RoundDown(m_nDataBytes / n, m_fmt.blockAlign);
-    const uint64_t nHere = m_file.GetPosition();
-    const uint64_t nOverlap = (i == 1 || nOverlapSeconds <= 0) ? 0 : CopyOverlap(nullptr, nOverlapSeconds);
-    pProgress->SetFileBytes(nOwn);
-    WritePiece(output, {nHere - nOverlap, nHere, nHere + nOwn, SampleCount(nOwn)}, pProgress);
-}
-
-uint64_t CWaveFile::CopyOverlap(CFile* pOutput, int32_t nSeconds)
-{
-    if (nSeconds <= 0)
-        return 0;
-    const uint64_t nHere = m_file.GetPosition();
-    const uint64_t nBefore = nHere > m_nDataStart ? nHere - m_nDataStart : 0;
-    const uint64_t nBytes = std::min(OverlapBytes(nSeconds), nBefore);
-    if (pOutput && nBytes != 0) {
-        m_file.Seek(static_cast<int64_t>(nHere - nBytes), CFile::EFrom::Begin);
-        CopyAll(*pOutput, nBytes, nullptr);
-        m_file.Seek(static_cast<int64_t>(nHere), CFile::EFrom::Begin);
+    const uint64_t nOverlap = OverlapBytes(answer.nOverlap);
+    std::vector<std::optional<SByteSpan>> spans;
+    for (uint64_t i = 0; i < n; ++i) {
+        const uint64_t nFrom = m_nDataStart + i * nOwn;
+        const uint64_t nLead = std::min(nOverlap, i * nOwn);
+        spans.push_back(SByteSpan{nFrom - nLead, nFrom, nFrom + nOwn, SampleCount(nOwn)});
     }
-    return nBytes;
+    return WriteSpans(FragmentPaths(n, answer.strBaseName, ".wav"), spans, 0);
 }
 
 uint64_t CWaveFile::LocateFrame(uint64_t nFrame, ECutRule rule) const

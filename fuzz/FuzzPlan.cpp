@@ -29,9 +29,9 @@ Bytes PieceAudio(const Bytes& piece, bool bWave, bool bTag)
                                       piece.begin() + static_cast<std::ptrdiff_t>(at) + 4, "data");
         const uint64_t nSize = ReadU32LE(&piece[at + 4]);
         if (bData) {
-            const size_t nAudio = piece.size() - at - 8;
-            return Bytes(piece.end() - static_cast<std::ptrdiff_t>(nAudio),
-                         piece.end() - static_cast<std::ptrdiff_t>(nAudio & 1));
+            const auto nAudio = static_cast<std::ptrdiff_t>(std::min<uint64_t>(nSize, piece.size() - at - 8));
+            const auto from = piece.begin() + static_cast<std::ptrdiff_t>(at + 8);
+            return Bytes(from, from + nAudio);
         }
         at += 8 + nSize;
     }
