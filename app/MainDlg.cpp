@@ -220,6 +220,7 @@ void CMainDlg::TakeOverlap()
     if (!m_bOverlapCustomized)
         m_nOverlap = ReadOverlap(m_services.settings);
     m_pAudioFile->SetOverlapTime(ToFileOverlap(m_nOverlap));
+    m_pAudioFile->SetExactCuts(ReadExactCuts(m_services.settings));
 }
 
 // ---- Selection and saving -------------------------------------------------

@@ -7,6 +7,11 @@ uint32_t ReadOverlap(const ISettings& settings)
     return settings.GetUInt32(kOverlapValueName).value_or(0);
 }
 
+bool ReadExactCuts(const ISettings& settings)
+{
+    return settings.GetUInt32(kExactCutsValueName).value_or(0) != 0;
+}
+
 bool SaveOverlap(ISettings& settings, uint32_t nOverlap, IMessageBoxes& boxes, CWnd* pOwner)
 {
     const char* pText = nullptr;

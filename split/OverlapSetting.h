@@ -14,6 +14,11 @@ class CWnd;
 // split share, kept between runs under this name.
 inline constexpr const char* kOverlapValueName = "Overlap time";
 
+// Whether cuts are exact (see CAudioFile::SetExactCuts), kept beside the
+// overlap time under this name: nonzero for on. Off when missing.
+inline constexpr const char* kExactCutsValueName = "Exact cuts";
+bool ReadExactCuts(const ISettings& settings);
+
 // The highest value the Customize overlap dialog's arrows step up to; a typed
 // value may be higher.
 inline constexpr uint32_t kMaxSteppedOverlap = 300;

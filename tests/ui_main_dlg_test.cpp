@@ -329,6 +329,27 @@ TEST_P(MainDlgLikeTheCommandLine, WritesTheSameBytes)
     }
 }
 
+// With exact cuts stored, Shred Equally writes what tolvane-cut shred --exact writes.
+TEST_P(MainDlgLikeTheCommandLine, ShredsExactlyWhenExactCutsAreStored)
+{
+    const std::string strExt = GetParam(), strSource = dir.Path() + "/take." + strExt;
+    WriteBytes(strSource, strExt == "wav" ? BuildWav(kSmallWav) : Stream({}, 417, 200) + Id3v1Tag("Take"));
+    settings.SetUInt32("Exact cuts", 1);
+    settings.SetUInt32("Overlap time", 1);
+    Open(strSource);
+    ui.shredAnswer = {.bOk = true, .nFragments = 3, .strBaseName = dir.Path() + "/gui", .nOverlap = 1};
+    Command("actionShred")->trigger();
+    ASSERT_EQ(RunCommand({TOLVANE_CUT, "shred", strSource, "-n", "3", "--overlap", "1", "--exact", "--base",
+                          dir.Path() + "/cli"}).nExit, 0);
+    for (const std::string strName : {"-1.", "-2.", "-3."})
+        EXPECT_EQ(ReadBytes(dir.Path() + "/GUI" + strName + strExt), ReadBytes(dir.Path() + "/CLI" + strName + strExt))
+            << strName;
+    // 80000 frames in three: 26667, 26667 and 26666, the second led in by one second.
+    if (strExt == "wav") {
+        EXPECT_EQ(ReadWrittenWav(dir.Path() + "/GUI-2.wav").nDataSize, 26667u + 8000);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, MainDlgLikeTheCommandLine, ::testing::Values("wav", "mp3"));
 
 } // namespace
