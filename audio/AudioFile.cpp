@@ -130,6 +130,31 @@ bool CAudioFile::CreateOutput(CFile& output, const std::string& strPath)
     return false;
 }
 
+int32_t CAudioFile::WriteSelection(const std::string& strOutPath, const SByteSpan& span)
+{
+    if (!HoldsAudio(span)) {
+        m_strFailedOutput = strOutPath;
+        m_strCreateError.clear();
+        m_nError = kStatusNoAudio;
+        return m_nError;
+    }
+    CFile output;
+    if (!CreateOutput(output, strOutPath)) {
+        m_nError = kStatusCannotCreate;
+        return m_nError;
+    }
+    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
+    pProgress->SetTotalFiles(1);
+    pProgress->SetFileBytes(span.nTo - span.nFrom);
+    pProgress->ShowFileNames(GetFileName(), output.GetFileName());
+    pProgress->ShowFileNumber(1);
+    WritePiece(output, span, pProgress.get());
+    output.Close();
+    pProgress->StepGross();
+    pProgress->DestroyWindow();
+    return kStatusOk;
+}
+
 int32_t CAudioFile::ReportSelectionSaved(double dSeconds)
 {
     m_ui.MessageBox(m_pParentWnd, FormatText(kSelectionSavedFormat, dSeconds), kSelectionSavedCaption,
@@ -239,10 +264,11 @@ int32_t CAudioFile::WritePlan(const CCutPlan& plan)
 
 int32_t CAudioFile::SaveExactSelection(const std::string& strOutPath, uint64_t nFrom, uint64_t nTo)
 {
-    CCutPlan plan{ECutRule::Exact, {}};
-    plan.pieces.push_back({std::min(nFrom, nTo), std::max(nFrom, nTo), 0, strOutPath, {}});
-    const SByteSpan span = LocatePiece(plan.pieces[0], plan.rule);
-    if (const int32_t nStatus = WritePlan(plan); nStatus != kStatusOk)
+    m_emptyFragments.clear();
+    m_writtenFragments.clear();
+    const CPiece piece{std::min(nFrom, nTo), std::max(nFrom, nTo), 0, strOutPath, {}};
+    const SByteSpan span = LocatePiece(piece, ECutRule::Exact);
+    if (const int32_t nStatus = WriteSelection(strOutPath, span); nStatus != kStatusOk)
         return nStatus;
     const uint32_t nRate = GetFrameRate();
     return ReportSelectionSaved(nRate == 0 ? 0.0 : static_cast<double>(span.nFrames) / nRate);

@@ -125,6 +125,10 @@ protected:
     // this program holds open; a failure is kept for GetCreateError().
     bool CreateOutput(CFile& output, const std::string& strPath);
 
+    // Writes a selection's span as a new file under a progress window of its
+    // own: 0; 115 when it holds no audio (nothing is written); 103 when the
+    // file cannot be created.
+    int32_t WriteSelection(const std::string& strOutPath, const SByteSpan& span);
     // Tells how long the saved selection lasts ("Fragment Saved"); returns 0.
     int32_t ReportSelectionSaved(double dSeconds);
     // The number of fragments the Shred Equally dialog answered; 0 when it was

@@ -40,15 +40,9 @@ CCutPlan PlanEqual(ECutRule rule, uint64_t nTotal, unsigned n, uint64_t nLeadIn)
 
 CCutPlan PlanAtPoints(ECutRule rule, uint64_t nTotal, const std::vector<uint64_t>& points, uint64_t nLeadIn)
 {
-    CCutPlan plan{rule, {}};
-    uint64_t nFrom = 0;
-    for (size_t i = 0; i <= points.size(); ++i) {
-        const uint64_t nTo = i < points.size() ? points[i] : nTotal;
-        plan.pieces.push_back({nFrom, nTo, i == 0 ? 0 : nLeadIn, {}, {}});
-        nFrom = nTo;
-    }
-    Number(plan);
-    return plan;
+    std::vector<uint64_t> starts{0};
+    starts.insert(starts.end(), points.begin(), points.end());
+    return PlanFromStarts(rule, nTotal, starts, nLeadIn);
 }
 
 CCutPlan PlanFromStarts(ECutRule rule, uint64_t nTotal, const std::vector<uint64_t>& starts, uint64_t nLeadIn)

@@ -43,28 +43,8 @@ int32_t CMp3File::SaveSelection(std::string strOutPath, int32_t nStart, int32_t 
         nCopy = std::min(nCount, BytesLeftInAudio());
     }
     const uint64_t nHere = m_file.GetPosition();
-    const SByteSpan span{nHere, nHere, nHere + nCopy, 0};
-    if (!HoldsAudio(span)) {
-        m_strFailedOutput = strOutPath;
-        m_strCreateError.clear();
-        m_nError = kStatusNoAudio;
-        return m_nError;
-    }
-
-    CFile output;
-    if (!CreateOutput(output, strOutPath)) {
-        m_nError = kStatusCannotCreate;
-        return m_nError;
-    }
-    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
-    pProgress->SetTotalFiles(1);
-    pProgress->SetFileBytes(nCopy);
-    pProgress->ShowFileNames(GetFileName(), output.GetFileName());
-    pProgress->ShowFileNumber(1);
-    WritePiece(output, span, pProgress.get());
-    output.Close();
-    pProgress->StepGross();
-    pProgress->DestroyWindow();
+    if (const int32_t nStatus = WriteSelection(strOutPath, {nHere, nHere, nHere + nCopy, 0}); nStatus != kStatusOk)
+        return nStatus;
 
     const double dBytesPerSecond = GetBytesPerSecond();
     const double dSeconds =

@@ -136,31 +136,10 @@ int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t
     const uint64_t nStepBytes = MulSaturated(m_fmt.avgBytesPerSec, static_cast<uint64_t>(std::max(0, nSecsPerStep)));
     const uint64_t nOffset = RoundUp(MulSaturated(nFirst, nStepBytes), m_fmt.blockAlign);
     const uint64_t nCount = ClampToData(nOffset, RoundDown(MulSaturated(nLast - nFirst, nStepBytes), m_fmt.blockAlign));
-    // A selection with no whole block in it would be a file with no audio.
     const uint64_t nFrom = m_nDataStart + std::min(nOffset, m_nDataBytes);
-    const SByteSpan span{nFrom, nFrom, nFrom + nCount, SampleCount(nCount)};
-    if (!HoldsAudio(span)) {
-        m_strFailedOutput = strOutPath;
-        m_strCreateError.clear();
-        m_nError = kStatusNoAudio;
-        return m_nError;
-    }
-
-    CFile output;
-    if (!CreateOutput(output, strOutPath)) {
-        m_nError = kStatusCannotCreate;
-        return m_nError;
-    }
-    auto pProgress = m_ui.CreateProgress(m_pParentWnd);
-    pProgress->SetTotalFiles(1);
-    pProgress->SetFileBytes(nCount);
-    pProgress->ShowFileNames(GetFileName(), output.GetFileName());
-    pProgress->ShowFileNumber(1);
-    WritePiece(output, span, pProgress.get());
-    output.Close();
-    pProgress->StepGross();
-    pProgress->DestroyWindow();
-
+    if (const int32_t nStatus = WriteSelection(strOutPath, {nFrom, nFrom, nFrom + nCount, SampleCount(nCount)});
+        nStatus != kStatusOk)
+        return nStatus;
     return ReportSelectionSaved(static_cast<double>(nCount) / m_fmt.avgBytesPerSec);
 }
 
