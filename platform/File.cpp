@@ -1,5 +1,6 @@
 #include "platform/File.h"
 
+#include "platform/ByteStore.h"
 #include "platform/MemoryFiles.h"
 
 #include <algorithm>
@@ -152,6 +153,37 @@ void CloseQuietly(int fd)
         ::close(fd);
 }
 
+// The bytes of a file, device or stream the system opened.
+class CDescriptorStore : public IByteStore {
+public:
+    CDescriptorStore(int fd, bool bStream) : m_fd(fd), m_bStream(bStream) {}
+    ~CDescriptorStore() override { CloseQuietly(m_fd); }
+
+    int64_t ReadAt(void* pBuffer, uint64_t nCount, uint64_t nOffset) override
+    {
+        return ::ReadAt(m_fd, static_cast<unsigned char*>(pBuffer), nCount, nOffset);
+    }
+    int WriteAt(const void* pBuffer, uint64_t nCount, uint64_t nOffset) override
+    {
+        return WriteAllAt(m_fd, static_cast<const unsigned char*>(pBuffer), nCount, nOffset, m_bStream);
+    }
+    int64_t GetSize() const override
+    {
+        struct stat st {};
+        return ::fstat(m_fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+    }
+    int GetDescriptor() const override { return m_fd; }
+    int Close() override
+    {
+        const int fd = std::exchange(m_fd, -1);
+        return fd < 0 || ::close(fd) == 0 || errno == EINTR ? 0 : errno;
+    }
+
+private:
+    int m_fd;
+    bool m_bStream;
+};
+
 } // namespace
 
 std::string AbsolutePath(const std::string& strPath)
@@ -203,12 +235,12 @@ bool CFile::OpenInMemory(CMemoryFiles& store, const std::string& strPath, EMode 
     // Identities of memory files are kept apart from the disk's by a device
     // number no disk has.
     constexpr unsigned long long kMemoryDevice = ~0ull;
-    const CMemoryFiles::SEntry* pEntry = store.Entry(strPath);
-    const SIdentity existing = pEntry ? SIdentity{kMemoryDevice, pEntry->nId} : SIdentity{};
+    const std::optional<unsigned long long> nExisting = store.IdOf(strPath);
+    const SIdentity existing = nExisting ? SIdentity{kMemoryDevice, *nExisting} : SIdentity{};
     std::lock_guard<std::mutex> lock(g_holdersMutex);
-    const auto held = pEntry ? g_holders.find({existing.nDevice, existing.nInode}) : g_holders.end();
+    const auto held = nExisting ? g_holders.find({existing.nDevice, existing.nInode}) : g_holders.end();
     if (mode == EMode::Read) {
-        if (!pEntry) {
+        if (!nExisting) {
             m_strOpenError = SystemText(ENOENT);
             return false;
         }
@@ -217,7 +249,7 @@ bool CFile::OpenInMemory(CMemoryFiles& store, const std::string& strPath, EMode 
             return false;
         }
         ++g_holders[{existing.nDevice, existing.nInode}].nReaders;
-        m_pMem = pEntry->pBytes;
+        m_pStore = std::move(store.OpenExisting(strPath)->pStore);
         m_id = existing;
         m_bExclusive = false;
     } else {
@@ -225,12 +257,13 @@ bool CFile::OpenInMemory(CMemoryFiles& store, const std::string& strPath, EMode 
             m_strOpenError = SystemText(EBUSY);
             return false;
         }
-        if (pEntry) {
+        if (nExisting) {
             g_holders[{existing.nDevice, existing.nInode}].bExclusive = true;
             m_replacedId = existing;
         }
-        m_pMem = std::make_shared<std::vector<unsigned char>>();
-        m_id = {kMemoryDevice, store.NewId()};
+        CMemoryFiles::SOpened created = store.Create();
+        m_pStore = std::move(created.pStore);
+        m_id = {kMemoryDevice, created.nId};
         g_holders[{m_id.nDevice, m_id.nInode}].bExclusive = true;
         m_bExclusive = true;
         m_bMemCreated = true;
@@ -268,7 +301,7 @@ bool CFile::OpenForReading(const std::string& strPath)
     }
     // Audio is read front to back: let the kernel read ahead generously.
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    m_fd = fd;
+    m_pStore = std::make_unique<CDescriptorStore>(fd, false);
     m_bExclusive = false;
     m_id = {key.first, key.second};
     m_strPath = AbsolutePath(strPath);
@@ -376,7 +409,7 @@ bool CFile::OpenForCreation(const std::string& strPath)
         if (bExists)
             g_holders[KeyOf(st)].bExclusive = true;
     }
-    m_fd = fd;
+    m_pStore = std::make_unique<CDescriptorStore>(fd, false);
     m_bExclusive = true;
     m_id = {KeyOf(opened).first, KeyOf(opened).second};
     m_fdReplaced = fdReplaced;
@@ -395,6 +428,7 @@ bool CFile::OpenStandardOutput()
         m_strOpenError = SystemText(errno);
         return false;
     }
+    m_bStream = true;
     m_bStream = AdoptInPlace(fd, kStandardOutput);
     return m_bStream;
 }
@@ -408,7 +442,7 @@ bool CFile::AdoptInPlace(int fd, const std::string& strPath)
         ::close(fd);
         return false;
     }
-    m_fd = fd;
+    m_pStore = std::make_unique<CDescriptorStore>(fd, m_bStream);
     m_bExclusive = true;
     m_id = {KeyOf(opened).first, KeyOf(opened).second};
     std::lock_guard<std::mutex> lock(g_holdersMutex);
@@ -476,11 +510,10 @@ int CFile::Release() noexcept
     }
     if (!m_strTempPath.empty())
         UnregisterPartial(m_strTempPath.c_str());
-    const int nErrno = m_fd < 0 || ::close(m_fd) == 0 || errno == EINTR ? 0 : errno;
-    m_pMem.reset();
+    const int nErrno = m_pStore ? m_pStore->Close() : 0;
+    m_pStore.reset();
     m_bMemCreated = false;
     CloseQuietly(m_fdReplaced);
-    m_fd = -1;
     m_fdReplaced = -1;
     m_replacedId = {};
     m_strTempPath.clear();
@@ -513,9 +546,9 @@ void CFile::Fail(int nErrno) const
 
 void CFile::Flush()
 {
-    if (!m_bDirty || m_pMem)
+    if (!m_bDirty)
         return;
-    if (const int nErrno = WriteAllAt(m_fd, m_pBuf.get(), m_nBufIndex, m_nBufStart, m_bStream); nErrno != 0)
+    if (const int nErrno = m_pStore->WriteAt(m_pBuf.get(), m_nBufIndex, m_nBufStart); nErrno != 0)
         Fail(nErrno);
     m_nBufStart += m_nBufIndex;
     m_nBufIndex = 0;
@@ -527,14 +560,6 @@ uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
 {
     if (!IsOpen())
         Fail(EBADF);
-    if (m_pMem) {
-        const uint64_t nSize = m_pMem->size();
-        const auto n = static_cast<uint32_t>(m_nBufStart < nSize ? std::min<uint64_t>(nCount, nSize - m_nBufStart) : 0);
-        if (n != 0)
-            std::memcpy(pBuffer, m_pMem->data() + m_nBufStart, n);
-        m_nBufStart += n;
-        return n;
-    }
     Flush();
     auto* pOut = static_cast<unsigned char*>(pBuffer);
     uint32_t nDone = 0;
@@ -552,7 +577,7 @@ uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
         m_nBufFill = 0;
         if (!m_pBuf)
             m_pBuf.reset(new unsigned char[kBufferSize]);
-        const ssize_t n = ReadAt(m_fd, m_pBuf.get(), kBufferSize, m_nBufStart);
+        const int64_t n = m_pStore->ReadAt(m_pBuf.get(), kBufferSize, m_nBufStart);
         if (n < 0)
             Fail(errno);
         if (n == 0)
@@ -566,16 +591,8 @@ void CFile::Write(const void* pBuffer, uint32_t nCount)
 {
     if (!IsOpen())
         Fail(EBADF);
-    if (m_pMem) {
-        if (!m_bExclusive)
-            Fail(EBADF);
-        if (m_pMem->size() < m_nBufStart + nCount)
-            m_pMem->resize(m_nBufStart + nCount);
-        if (nCount != 0)
-            std::memcpy(m_pMem->data() + m_nBufStart, pBuffer, nCount);
-        m_nBufStart += nCount;
-        return;
-    }
+    if (!m_bExclusive)
+        Fail(EBADF);
     if (!m_bDirty) {
         // Drop read-ahead data: pending writes start at the logical position.
         m_nBufStart += m_nBufIndex;
@@ -611,19 +628,8 @@ uint64_t CFile::TransferTo(CFile& output, uint64_t nCount)
     if (!IsOpen() || !output.IsOpen())
         Fail(EBADF);
     uint64_t nDone = 0;
-    if (m_pMem && output.m_pMem && output.m_bExclusive) {
-        const uint64_t nSize = m_pMem->size();
-        nDone = m_nBufStart < nSize ? std::min(nCount, nSize - m_nBufStart) : 0;
-        auto& out = *output.m_pMem;
-        if (out.size() < output.m_nBufStart + nDone)
-            out.resize(output.m_nBufStart + nDone);
-        if (nDone != 0)
-            std::memcpy(out.data() + output.m_nBufStart, m_pMem->data() + m_nBufStart, nDone);
-        m_nBufStart += nDone;
-        output.m_nBufStart += nDone;
-        return nDone;
-    }
-    if (nCount >= kDirectFrom && !m_bDirty && m_fd >= 0 && output.m_fd >= 0 && !output.m_bStream) {
+    const bool bDescriptors = m_pStore->GetDescriptor() >= 0 && output.m_pStore->GetDescriptor() >= 0;
+    if (nCount >= kDirectFrom && !m_bDirty && bDescriptors && !output.m_bStream) {
         output.Flush();
         const uint64_t nIn = GetPosition();
         const uint64_t nOut = output.GetPosition();
@@ -657,7 +663,8 @@ uint64_t CFile::CopyInKernel(CFile& output, uint64_t nIn, uint64_t nOut, uint64_
     uint64_t nDone = 0;
     while (nDone < nCount) {
         const size_t nAsk = static_cast<size_t>(std::min<uint64_t>(nCount - nDone, 1u << 30));
-        const ssize_t n = ::copy_file_range(m_fd, &inPos, output.m_fd, &outPos, nAsk, 0);
+        const ssize_t n = ::copy_file_range(m_pStore->GetDescriptor(), &inPos, output.m_pStore->GetDescriptor(),
+                                            &outPos, nAsk, 0);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -680,12 +687,12 @@ uint64_t CFile::CopyThroughMemory(CFile& output, uint64_t nIn, uint64_t nOut, ui
     uint64_t nDone = 0;
     while (nDone < nCount) {
         const size_t nAsk = static_cast<size_t>(std::min<uint64_t>(nCount - nDone, kChunk));
-        const ssize_t nRead = ReadAt(m_fd, pChunk.get(), nAsk, nIn + nDone);
+        const int64_t nRead = m_pStore->ReadAt(pChunk.get(), nAsk, nIn + nDone);
         if (nRead < 0)
             Fail(errno);
         if (nRead == 0)
             break;
-        if (const int nErrno = WriteAllAt(output.m_fd, pChunk.get(), static_cast<size_t>(nRead), nOut + nDone);
+        if (const int nErrno = output.m_pStore->WriteAt(pChunk.get(), static_cast<uint64_t>(nRead), nOut + nDone);
             nErrno != 0)
             output.Fail(nErrno);
         nDone += static_cast<uint64_t>(nRead);
@@ -718,12 +725,10 @@ uint64_t CFile::GetLength() const
 {
     if (!IsOpen())
         Fail(EBADF);
-    if (m_pMem)
-        return m_pMem->size();
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0)
+    const int64_t nSize = m_pStore->GetSize();
+    if (nSize < 0)
         Fail(errno);
-    uint64_t nLength = static_cast<uint64_t>(st.st_size);
+    uint64_t nLength = static_cast<uint64_t>(nSize);
     if (m_bDirty)
         nLength = std::max(nLength, m_nBufStart + m_nBufIndex);
     return nLength;
@@ -733,17 +738,17 @@ void CFile::Close()
 {
     if (!IsOpen())
         return;
-    if (m_bMemCreated) {
-        if (CMemoryFiles* pStore = CMemoryFiles::Current())
-            pStore->Commit(m_strPath, m_pMem, m_id.nInode);
-        Release();
-        return;
-    }
     try {
         Flush();
     } catch (...) {
         Discard();
         throw;
+    }
+    if (m_bMemCreated) {
+        if (CMemoryFiles* pStore = CMemoryFiles::Current())
+            pStore->Name(m_strPath, *m_pStore, m_id.nInode);
+        Release();
+        return;
     }
     const CSignalsHeld held;
     if (!m_strTempPath.empty()) {

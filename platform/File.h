@@ -46,11 +46,13 @@ private:
 // where it stands (a pipe cannot seek).
 //
 // While a CMemoryFiles store exists, files are opened in it instead, under
-// the same rules, so that tests and fuzzing run without the disk.
+// the same rules, so that tests and fuzzing run without the disk. Either way
+// the bytes are reached through an IByteStore.
 //
 // Reads and writes go through one internal buffer, so byte-by-byte header
 // searches and block copies cost few system calls. Positions are 64-bit.
 class CMemoryFiles;
+class IByteStore;
 
 // A path made absolute and lexically normal, as file objects give their paths.
 std::string AbsolutePath(const std::string& strPath);
@@ -103,7 +105,7 @@ private:
     void Fail(int nErrno) const;
     uint64_t CopyInKernel(CFile& output, uint64_t nIn, uint64_t nOut, uint64_t nCount);
     uint64_t CopyThroughMemory(CFile& output, uint64_t nIn, uint64_t nOut, uint64_t nCount);
-    bool IsOpen() const { return m_fd >= 0 || m_pMem; }
+    bool IsOpen() const { return m_pStore != nullptr; }
     bool OpenInMemory(CMemoryFiles& store, const std::string& strPath, EMode mode);
     bool OpenForReading(const std::string& strPath);
     bool OpenForCreation(const std::string& strPath);
@@ -121,7 +123,7 @@ private:
         bool operator==(const SIdentity&) const = default;
     };
 
-    int m_fd = -1;
+    std::unique_ptr<IByteStore> m_pStore;
     std::string m_strPath;
     std::string m_strOpenError;
     bool m_bExclusive = false;
@@ -134,8 +136,7 @@ private:
     std::string m_strTarget;
     int m_fdReplaced = -1;
     SIdentity m_replacedId;
-    // A file of a CMemoryFiles store; the position is m_nBufStart.
-    std::shared_ptr<std::vector<unsigned char>> m_pMem;
+    // A new file of a CMemoryFiles store, named when it is closed.
     bool m_bMemCreated = false;
 
     // File offset of the buffer's first byte; the logical position is

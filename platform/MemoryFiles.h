@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/ByteStore.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,17 +36,28 @@ public:
     // The store in use, or null when files are on disk.
     static CMemoryFiles* Current();
 
+    // For the file object. A file opened for reading: a store that reads its
+    // bytes and its identity (the file object's sharing rules use it), or
+    // nothing when there is no such file. A new file: a store that takes
+    // writes and has no name until Name() gives it one, replacing any file
+    // of that name.
+    struct SOpened {
+        std::unique_ptr<IByteStore> pStore;
+        unsigned long long nId = 0; // stands in for an inode number
+    };
+    std::optional<SOpened> OpenExisting(const std::string& strPath) const;
+    std::optional<unsigned long long> IdOf(const std::string& strPath) const;
+    SOpened Create();
+    void Name(const std::string& strPath, const IByteStore& store, unsigned long long nId);
+
 private:
-    friend class CFile;
     struct SEntry {
         std::shared_ptr<Bytes> pBytes;
-        unsigned long long nId = 0; // stands in for an inode number
+        unsigned long long nId = 0;
     };
     static std::string Key(const std::string& strPath);
     const SEntry* Entry(const std::string& strPath) const;
-    // Makes or replaces the file, with the identity it was written under.
     void Commit(const std::string& strPath, std::shared_ptr<Bytes> pBytes, unsigned long long nId);
-    unsigned long long NewId() { return m_nNextId++; }
 
     std::map<std::string, SEntry> m_files;
     unsigned long long m_nNextId = 1;
