@@ -62,6 +62,17 @@ TEST_F(CliSplit, ExactPiecesAtTimesJoinIntoTheSource)
     EXPECT_EQ(joined, Bytes(source.begin() + 44, source.end()));
 }
 
+// A fraction and a sample count pick exactly those frames, and the notice tells their length.
+TEST_F(CliSplit, ExactSaveTakesFractionsAndSampleCounts)
+{
+    const CCommandResult r = Cut({"save", "song.wav", "--exact", "--from", "0.25", "--to", "88201s", "-o", "o.wav"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "This selection will last for 1.75 seconds\n");
+    const CWrittenWav out = ReadWrittenWav(dir / "o.wav");
+    EXPECT_EQ(out.nDataSize, (88201 - 11025) * kFrame);
+    EXPECT_TRUE(out.IsSourceAudioFrom(11025 * kFrame));
+}
+
 // Without --exact the pieces fall on whole seconds, as shred names them; with
 // an overlap each after the first starts that much earlier.
 TEST_F(CliSplit, WholeSecondTimesWithOverlap)
