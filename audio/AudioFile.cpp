@@ -57,7 +57,8 @@ int32_t CAudioFile::ReportError(CWnd* pOwner)
 // copy would step it when the source ends early. Each kernel copy costs a
 // fixed setup, so the batch grows while batches go fast and shrinks when one
 // is slow: on a fast disk few large copies, on a slow one the bar still moves
-// several times a second.
+// several times a second. Before each batch the progress window is asked
+// whether the user cancelled, which also lets it repaint and take the click.
 uint32_t CAudioFile::CopyData(CFile& output, uint32_t nCount, IShredProgress* pProgress)
 {
     using Clock = std::chrono::steady_clock;
@@ -75,6 +76,8 @@ uint32_t CAudioFile::CopyData(CFile& output, uint32_t nCount, IShredProgress* pP
     uint64_t nPending = nBlocks == 0 ? 0 : nRemainder;
     uint64_t nBatchBlocks = kMinBlocks;
     while (nBlocks > 0) {
+        if (pProgress && pProgress->IsCancelled())
+            throw SCancelled{};
         const uint64_t nBatch = std::min<uint64_t>(nBlocks, nBatchBlocks);
         for (uint64_t i = 0; pProgress && i < nBatch; ++i)
             pProgress->StepFile();
@@ -132,6 +135,7 @@ bool CAudioFile::CreateOutput(CFile& output, const std::string& strPath)
 
 int32_t CAudioFile::WriteSelection(const std::string& strOutPath, const SByteSpan& span)
 {
+    m_bCancelled = false;
     if (!HoldsAudio(span)) {
         m_strFailedOutput = strOutPath;
         m_strCreateError.clear();
@@ -148,7 +152,15 @@ int32_t CAudioFile::WriteSelection(const std::string& strOutPath, const SByteSpa
     pProgress->SetFileBytes(span.nTo - span.nFrom);
     pProgress->ShowFileNames(GetFileName(), output.GetFileName());
     pProgress->ShowFileNumber(1);
-    WritePiece(output, span, pProgress.get());
+    try {
+        WritePiece(output, span, pProgress.get());
+    } catch (const SCancelled&) {
+        output.Discard();
+        pProgress->DestroyWindow();
+        m_bCancelled = true;
+        ReportCancelled({});
+        return kStatusCancelled;
+    }
     output.Close();
     pProgress->StepGross();
     pProgress->DestroyWindow();
@@ -169,6 +181,7 @@ uint32_t CAudioFile::AcceptedFragmentCount(const CShredAnswer& answer)
     // of an earlier split listed.
     m_emptyFragments.clear();
     m_writtenFragments.clear();
+    m_bCancelled = false;
     if (!answer.bOk)
         return 0;
     const auto n = static_cast<uint32_t>(answer.nFragments);
@@ -204,10 +217,16 @@ int32_t CAudioFile::WriteExactFragments(uint32_t n, const std::string& strBaseNa
 int32_t CAudioFile::WriteSpans(const std::vector<std::string>& paths,
                                const std::vector<std::optional<SByteSpan>>& spans, uint64_t nFileBytes)
 {
+    m_bCancelled = false;
+    const size_t nWrittenBefore = m_writtenFragments.size();
     auto pProgress = m_ui.CreateProgress(m_pParentWnd);
     pProgress->SetTotalFiles(static_cast<unsigned>(paths.size()));
     int32_t nStatus = kStatusOk;
     for (uint32_t i = 1; i <= paths.size(); ++i) {
+        if (pProgress->IsCancelled()) {
+            m_bCancelled = true;
+            break;
+        }
         CFile output;
         const std::string& strPath = paths[i - 1];
         if (!CreateOutput(output, strPath)) {
@@ -218,7 +237,13 @@ int32_t CAudioFile::WriteSpans(const std::vector<std::string>& paths,
         pProgress->ShowFileNumber(i);
         if (const std::optional<SByteSpan>& span = spans[i - 1]) {
             pProgress->SetFileBytes(nFileBytes != 0 ? nFileBytes : span->nTo - span->nFrom);
-            WritePiece(output, *span, pProgress.get());
+            try {
+                WritePiece(output, *span, pProgress.get());
+            } catch (const SCancelled&) {
+                output.Discard();
+                m_bCancelled = true;
+                break;
+            }
             output.Close();
             m_writtenFragments.push_back(strPath);
         } else {
@@ -228,7 +253,22 @@ int32_t CAudioFile::WriteSpans(const std::vector<std::string>& paths,
         pProgress->StepGross();
     }
     pProgress->DestroyWindow();
+    if (m_bCancelled)
+        ReportCancelled({m_writtenFragments.begin() + static_cast<std::ptrdiff_t>(nWrittenBefore),
+                         m_writtenFragments.end()});
     return nStatus;
+}
+
+void CAudioFile::ReportCancelled(const std::vector<std::string>& written)
+{
+    std::string strText = LoadResString(kStatusCancelled) + " ";
+    if (written.empty())
+        strText += kCancelledNothingWrittenText;
+    else
+        strText += kCancelledWrittenText;
+    for (const std::string& strPath : written)
+        strText += "\n" + strPath;
+    m_ui.MessageBox(m_pParentWnd, strText, kCancelledCaption, EMsgIcon::Information, EMsgButtons::Ok);
 }
 
 CAudioFile::SByteSpan CAudioFile::LocatePiece(const CPiece&, ECutRule)
@@ -247,6 +287,7 @@ int32_t CAudioFile::WritePlan(const CCutPlan& plan)
 {
     m_emptyFragments.clear();
     m_writtenFragments.clear();
+    m_bCancelled = false;
     std::vector<SByteSpan> spans;
     std::vector<std::string> paths;
     for (const CPiece& piece : plan.pieces) {
@@ -269,7 +310,7 @@ int32_t CAudioFile::SaveExactSelection(const std::string& strOutPath, uint64_t n
     const CPiece piece{std::min(nFrom, nTo), std::max(nFrom, nTo), 0, strOutPath, {}};
     const SByteSpan span = LocatePiece(piece, ECutRule::Exact);
     if (const int32_t nStatus = WriteSelection(strOutPath, span); nStatus != kStatusOk)
-        return nStatus;
+        return CallerStatus(nStatus);
     const uint32_t nRate = GetFrameRate();
     return ReportSelectionSaved(nRate == 0 ? 0.0 : static_cast<double>(span.nFrames) / nRate);
 }

@@ -26,6 +26,7 @@ enum : int32_t {
     kStatusEmpty = 108,
     kStatusInvalidMp3 = 109,
     kStatusNoAudio = 115,
+    kStatusCancelled = 116,
 };
 
 
@@ -33,6 +34,13 @@ enum : int32_t {
 // constructor reads and checks its header and computes the playing time. The
 // status says whether that went well; a caller discards an object whose status
 // is not 0. Everything the object shows goes through the IAudioUi it was given.
+//
+// The writers ask the progress window between batches of a copy and between
+// files whether the user cancelled. A cancelled write removes the file it was
+// writing (it never takes its name), keeps the files finished before it, and
+// tells the user which files were written (caption "Information"). The
+// operation then returns 0: the user has been told, and a caller has no
+// failure to report; WasCancelled() says that it happened.
 class CAudioFile {
 public:
     CAudioFile(std::string strPath, CWnd* pParentWnd, IAudioUi& ui);
@@ -71,6 +79,8 @@ public:
     const std::vector<std::string>& GetEmptyFragments() const { return m_emptyFragments; }
     // The paths of the fragments the last equal split wrote, in order.
     const std::vector<std::string>& GetWrittenFragments() const { return m_writtenFragments; }
+    // Whether the user cancelled the last write in its progress window.
+    bool WasCancelled() const { return m_bCancelled; }
 
     // The sample frames a second of the audio holds, which cut points count in,
     // and the frames of the whole audio; 0 for a file that cannot be cut.
@@ -110,10 +120,16 @@ protected:
     // piece's own bytes (these stepping the file bar), and its tag.
     virtual void WritePiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress);
 
+    // Thrown out of a copy when the progress window says the user cancelled;
+    // the writer that opened the output catches it and discards the output.
+    struct SCancelled {};
+
     // Copies nCount bytes from the source's position to the output's position:
     // the remainder of nCount ÷ 10000 first, then whole blocks, stepping the
     // file bar before each whole block. Returns nCount, or 0 when the source
-    // ended first (what was read has been written).
+    // ended first (what was read has been written). Before each batch of
+    // blocks it asks pProgress whether the user cancelled, and throws
+    // SCancelled when so.
     uint32_t CopyData(CFile& output, uint32_t nCount, IShredProgress* pProgress);
     // CopyData for counts of any size, by whole blocks, that also refuses a
     // source ending before nCount bytes: the header said they were there, so
@@ -127,8 +143,15 @@ protected:
 
     // Writes a selection's span as a new file under a progress window of its
     // own: 0; 115 when it holds no audio (nothing is written); 103 when the
-    // file cannot be created.
+    // file cannot be created; 116 when the user cancelled (the file is
+    // removed and the user told so).
     int32_t WriteSelection(const std::string& strOutPath, const SByteSpan& span);
+    // What an operation returns for a writer's status: a cancel has been
+    // reported to the user already, so the caller sees 0.
+    static int32_t CallerStatus(int32_t nStatus) { return nStatus == kStatusCancelled ? kStatusOk : nStatus; }
+    // Tells the user that the writing was cancelled and which files were
+    // written before (caption "Information").
+    void ReportCancelled(const std::vector<std::string>& written);
     // Tells how long the saved selection lasts ("Fragment Saved"); returns 0.
     int32_t ReportSelectionSaved(double dSeconds);
     // The number of fragments the Shred Equally dialog answered; 0 when it was
@@ -145,7 +168,9 @@ protected:
     // window whose file bar counts nFileBytes a file (the span's own bytes
     // when 0). A span that is missing found no frame where its piece starts
     // (a damaged stretch): its file is given up and listed in
-    // GetEmptyFragments(). Stops at a file that cannot be created: 103, else 0.
+    // GetEmptyFragments(). Stops at a file that cannot be created: 103, else 0,
+    // also when the user cancelled (the file being written is removed, those
+    // before stay, and the user is told which).
     int32_t WriteSpans(const std::vector<std::string>& paths, const std::vector<std::optional<SByteSpan>>& spans,
                        uint64_t nFileBytes);
 
@@ -155,6 +180,7 @@ protected:
     int32_t m_nError = kStatusOk;
     int32_t m_nOverlap = 0;
     bool m_bExactCuts = false;
+    bool m_bCancelled = false;
     IAudioUi& m_ui;
     std::vector<std::string> m_emptyFragments;
     std::vector<std::string> m_writtenFragments;

@@ -44,7 +44,7 @@ int32_t CMp3File::SaveSelection(std::string strOutPath, int32_t nStart, int32_t 
     }
     const uint64_t nHere = m_file.GetPosition();
     if (const int32_t nStatus = WriteSelection(strOutPath, {nHere, nHere, nHere + nCopy, 0}); nStatus != kStatusOk)
-        return nStatus;
+        return CallerStatus(nStatus);
 
     const double dBytesPerSecond = GetBytesPerSecond();
     const double dSeconds =

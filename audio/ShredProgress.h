@@ -5,8 +5,9 @@
 
 // What the writers report while they write files: how many files the operation
 // makes, how many audio bytes one file holds, a step per file and per 10000
-// bytes copied, and two lines naming the file being written. The progress
-// window implements it; tests and the command-line front end have their own.
+// bytes copied, and two lines naming the file being written; the writers also
+// ask it whether the user cancelled. The progress window implements it; tests
+// and the command-line front end have their own.
 class IShredProgress {
 public:
     virtual ~IShredProgress() = default;
@@ -18,4 +19,8 @@ public:
     virtual void ShowFileNumber(unsigned nNumber) = 0;
     // Removes the window from the screen; the object may still be called.
     virtual void DestroyWindow() = 0;
+    // Asked between batches of a copy and between files: whether the user
+    // asked to stop. A window handles the input waiting for it first, so that
+    // it repaints and a click on its Cancel button arrives.
+    virtual bool IsCancelled() { return false; }
 };

@@ -139,7 +139,7 @@ int32_t CWaveFile::SaveSelection(std::string strOutPath, int32_t nStart, int32_t
     const uint64_t nFrom = m_nDataStart + std::min(nOffset, m_nDataBytes);
     if (const int32_t nStatus = WriteSelection(strOutPath, {nFrom, nFrom, nFrom + nCount, SampleCount(nCount)});
         nStatus != kStatusOk)
-        return nStatus;
+        return CallerStatus(nStatus);
     return ReportSelectionSaved(static_cast<double>(nCount) / m_fmt.avgBytesPerSec);
 }
 

@@ -33,6 +33,14 @@ inline constexpr const char* kReopenQuestionFormat = "%s is already open. Do you
 inline constexpr const char* kReopenCaption = "Comfirm";
 inline constexpr const char* kNoSelectionText = "Please make a selection by dragging the slider thumb.";
 inline constexpr const char* kLegendFormat = "Each interval on the slider represents %u second(s).";
+// Opening by a drop or at start, and the end of a split.
+inline constexpr const char* kNotAudioKindFormat = "%s is not a WAV or MP3 file.";
+inline constexpr const char* kDropFolderFormat = "%s is a folder. Drop a WAV or MP3 file.";
+inline constexpr const char* kDropNotLocalFormat = "%s is not a file on this computer.";
+inline constexpr const char* kDropSeveralText = "Drop one file at a time. These were dropped:";
+inline constexpr const char* kSplitDoneCaption = "Information";
+inline constexpr const char* kSplitDoneText = "These files were written:";
+inline constexpr const char* kOpenFolderButton = "Open &Folder";
 
 // The Shred Equally dialog and its checks.
 inline constexpr const char* kNoBaseNameText = "Please enter the base filename.";
@@ -55,3 +63,9 @@ inline constexpr const char* kEstimateFormat =
 inline constexpr const char* kOverlapStoreErrorText = "Unable to save overlap time.";
 inline constexpr const char* kOverlapValueErrorText = "Unable save overlap time.";
 inline constexpr const char* kOverlapErrorCaption = "Error";
+
+// Writing cancelled from the progress window.
+inline constexpr const char* kCancelledText = "The writing was cancelled."; // 116
+inline constexpr const char* kCancelledCaption = "Information";
+inline constexpr const char* kCancelledNothingWrittenText = "No file was written.";
+inline constexpr const char* kCancelledWrittenText = "These files were written:";

@@ -7,10 +7,12 @@
 
 namespace {
 
-constexpr std::array<std::pair<unsigned, const char*>, 10> kStrings{{
+constexpr std::array<std::pair<unsigned, const char*>, 11> kStrings{{
     {101, kAboutMenuText},   {102, kCannotOpenText}, {103, kCannotCreateOutputText}, {104, kNoRiffText},
     {105, kNoFormatText},    {106, kNoDataText},     {107, kCompressedText},         {108, kEmptyFileText},
     {109, kInvalidMp3Text},  {115, kNoAudioText},
+    // Writing cancelled.
+    {116, kCancelledText},
 }};
 
 } // namespace

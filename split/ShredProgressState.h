@@ -27,7 +27,8 @@ private:
 // The rules of the progress display, apart from any window: the gross bar
 // counts files on a 16-bit range, the file bar spans the byte count of the
 // first SetFileBytes that was nonzero, and neither bar moves until both totals
-// are known. Views derive from it and redraw in the On... hooks.
+// are known. Views derive from it and redraw in the On... hooks; a view with a
+// Cancel button calls Cancel().
 class CShredProgressState : public IShredProgress {
 public:
     void SetTotalFiles(unsigned nCount) override;
@@ -37,6 +38,9 @@ public:
     void ShowFileNames(std::string strSource, std::string strTarget) override;
     void ShowFileNumber(unsigned nNumber) override;
     void DestroyWindow() override {}
+    bool IsCancelled() override { return m_bCancelled; }
+    // The user asked to stop the writing; the writer learns it from IsCancelled().
+    void Cancel() { m_bCancelled = true; }
 
     const CStepBar& GetGrossBar() const { return m_grossBar; }
     const CStepBar& GetFileBar() const { return m_fileBar; }
@@ -56,4 +60,5 @@ private:
     uint64_t m_nFileBytes = 0;
     std::string m_strLine1;
     std::string m_strLine2;
+    bool m_bCancelled = false;
 };

@@ -12,7 +12,17 @@ public:
     void SetTotalFiles(unsigned n) override { Note("total " + std::to_string(n)); CShredProgressState::SetTotalFiles(n); }
     void SetFileBytes(uint64_t n) override { Note("bytes " + std::to_string(n)); CShredProgressState::SetFileBytes(n); }
     void StepGross() override { Note("step gross"); CShredProgressState::StepGross(); }
-    void StepFile() override { Note("step file", m_ui.onStepFile); CShredProgressState::StepFile(); }
+    void StepFile() override
+    {
+        ++m_nFileSteps;
+        Note("step file", m_ui.onStepFile);
+        CShredProgressState::StepFile();
+    }
+    // Not logged: the writers ask it between batches, which the log leaves out.
+    bool IsCancelled() override
+    {
+        return m_ui.cancelAfterFileSteps >= 0 && m_nFileSteps >= m_ui.cancelAfterFileSteps;
+    }
     void ShowFileNames(std::string a, std::string b) override
     {
         Note("names " + a + " " + b); CShredProgressState::ShowFileNames(a, b);
@@ -28,6 +38,7 @@ private:
             hook();
     }
     CFakeUi& m_ui;
+    long m_nFileSteps = 0;
 };
 
 EMsgAnswer CFakeUi::MessageBox(CWnd*, const std::string& strText, const std::string& strCaption, EMsgIcon icon,

@@ -56,6 +56,9 @@ public:
     CScriptedWindows dialog;
     std::vector<CValidation> validations;
     std::function<void()> onStepFile;
+    // The progress window says the user cancelled once it has been stepped
+    // this many times on its file bar (over all its files); -1: never.
+    long cancelAfterFileSteps = -1;
 
     std::vector<SMessage> messages;
     EMsgAnswer questionAnswer = EMsgAnswer::No; // what every Yes/No box answers
