@@ -10,12 +10,14 @@ class CWnd;
 // patterns, separated by "|" and ended by "||":
 //   "Wave Files (*.wav)|*.wav|All Files (*.*)|*.*||"
 // A pattern may hold several globs separated by ";". strDefaultExt is given
-// as "*.WAV" (or empty for none).
+// as "*.WAV" (or empty for none). The dialog starts in strInitialFolder when
+// that is a folder, else where Qt starts it.
 struct CFileDialogArgs {
     std::string strTitle;
     std::string strFilter;
     std::string strDefaultExt;
     std::string strInitialName;
+    std::string strInitialFolder = {};
 };
 
 // Shows modal Open and Save dialogs; the chosen full path, or nothing when

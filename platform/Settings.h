@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // How writing a stored value ended.
 enum class ESettingsWrite {
@@ -21,4 +22,11 @@ public:
     virtual std::optional<uint32_t> GetUInt32(const std::string& strName) const = 0;
     // Stores the value under that name, making the store first if need be.
     virtual ESettingsWrite SetUInt32(const std::string& strName, uint32_t nValue) = 0;
+
+    // The text of that name; empty when it is missing.
+    virtual std::optional<std::string> GetString(const std::string& strName) const = 0;
+    virtual ESettingsWrite SetString(const std::string& strName, const std::string& strValue) = 0;
+    // The list of texts of that name, in the order stored; none when missing.
+    virtual std::vector<std::string> GetStringList(const std::string& strName) const = 0;
+    virtual ESettingsWrite SetStringList(const std::string& strName, const std::vector<std::string>& values) = 0;
 };

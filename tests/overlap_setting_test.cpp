@@ -14,6 +14,10 @@ struct CMemorySettings : ISettings {
         value = strName == "Overlap time" && writeResult == ESettingsWrite::Ok ? std::optional(nValue) : value;
         return writeResult;
     }
+    std::optional<std::string> GetString(const std::string&) const override { return std::nullopt; }
+    ESettingsWrite SetString(const std::string&, const std::string&) override { return writeResult; }
+    std::vector<std::string> GetStringList(const std::string&) const override { return {}; }
+    ESettingsWrite SetStringList(const std::string&, const std::vector<std::string>&) override { return writeResult; }
     std::optional<uint32_t> value;
     ESettingsWrite writeResult = ESettingsWrite::Ok;
 };

@@ -8,6 +8,7 @@
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -49,6 +50,21 @@ TEST(FileDialogs, SaveReturnsAnExistingPathAtOnce)
     });
     answer.start(200);
     EXPECT_EQ(CQtFileDialogs().SaveFile(nullptr, kArgs), std::optional<std::string>(dir / "song.wav"));
+}
+
+// The dialog starts in the folder it is given, when that is one.
+TEST(FileDialogs, StartsInTheInitialFolder)
+{
+    CTempDir dir;
+    std::filesystem::create_directories(dir / "takes");
+    for (const auto& [strFolder, bStarts] : {std::pair{dir / "takes", true}, std::pair{dir / "gone", false}}) {
+        CFileDialogArgs args = kArgs;
+        args.strInitialFolder = strFolder;
+        for (bool bSave : {false, true}) {
+            const auto pDialog = CQtFileDialogs::MakeDialog(nullptr, args, bSave);
+            EXPECT_EQ(pDialog->directory().absolutePath().toStdString() == strFolder, bStarts) << strFolder;
+        }
+    }
 }
 
 } // namespace

@@ -109,6 +109,9 @@ std::unique_ptr<QFileDialog> CQtFileDialogs::MakeDialog(QWidget* pParent, const 
         pDialog->setFileMode(QFileDialog::ExistingFile);
     }
     pDialog->setDefaultSuffix(QString::fromStdString(DefaultSuffix(args.strDefaultExt)));
+    const QString strFolder = QString::fromStdString(args.strInitialFolder);
+    if (!strFolder.isEmpty() && QFileInfo(strFolder).isDir())
+        pDialog->setDirectory(strFolder);
     if (!args.strInitialName.empty())
         pDialog->selectFile(QString::fromStdString(args.strInitialName));
     return pDialog;

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringList>
 #include <algorithm>
 #include <limits>
 
@@ -18,14 +19,46 @@ QString CQtSettings::DefaultPath()
            QStringLiteral("/Tolvane/Tolvane.conf");
 }
 
-std::optional<uint32_t> CQtSettings::GetUInt32(const std::string& strName) const
+QVariant CQtSettings::Read(const std::string& strName) const
 {
     if (!QFileInfo(m_strPath).isFile())
-        return std::nullopt;
+        return {};
     const QSettings settings(m_strPath, QSettings::IniFormat);
     if (settings.status() != QSettings::NoError)
-        return std::nullopt;
-    const QVariant value = settings.value(QString::fromStdString(strName));
+        return {};
+    return settings.value(QString::fromStdString(strName));
+}
+
+ESettingsWrite CQtSettings::Write(const std::string& strName, const QVariant& value)
+{
+    // The folder and the file first: QSettings would only say it could not write.
+    const QFileInfo info(m_strPath);
+    if (!QDir().mkpath(info.absolutePath()))
+        return ESettingsWrite::StoreUnavailable;
+    QFile file(m_strPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return ESettingsWrite::StoreUnavailable;
+    file.close();
+
+    QSettings settings(m_strPath, QSettings::IniFormat);
+    if (!settings.isWritable())
+        return ESettingsWrite::StoreUnavailable;
+    settings.setValue(QString::fromStdString(strName), value);
+    settings.sync();
+    switch (settings.status()) {
+    case QSettings::NoError:
+        return ESettingsWrite::Ok;
+    case QSettings::AccessError:
+        return ESettingsWrite::StoreUnavailable;
+    case QSettings::FormatError:
+        break;
+    }
+    return ESettingsWrite::ValueNotWritten;
+}
+
+std::optional<uint32_t> CQtSettings::GetUInt32(const std::string& strName) const
+{
+    const QVariant value = Read(strName);
     if (!value.isValid())
         return std::nullopt;
     // Only plain decimal digits count: no sign, no blanks, nothing past 32 bits.
@@ -41,27 +74,39 @@ std::optional<uint32_t> CQtSettings::GetUInt32(const std::string& strName) const
 
 ESettingsWrite CQtSettings::SetUInt32(const std::string& strName, uint32_t nValue)
 {
-    // The folder and the file first: QSettings would only say it could not write.
-    const QFileInfo info(m_strPath);
-    if (!QDir().mkpath(info.absolutePath()))
-        return ESettingsWrite::StoreUnavailable;
-    QFile file(m_strPath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return ESettingsWrite::StoreUnavailable;
-    file.close();
+    return Write(strName, QString::number(nValue));
+}
 
-    QSettings settings(m_strPath, QSettings::IniFormat);
-    if (!settings.isWritable())
-        return ESettingsWrite::StoreUnavailable;
-    settings.setValue(QString::fromStdString(strName), QString::number(nValue));
-    settings.sync();
-    switch (settings.status()) {
-    case QSettings::NoError:
-        return ESettingsWrite::Ok;
-    case QSettings::AccessError:
-        return ESettingsWrite::StoreUnavailable;
-    case QSettings::FormatError:
-        break;
-    }
-    return ESettingsWrite::ValueNotWritten;
+std::optional<std::string> CQtSettings::GetString(const std::string& strName) const
+{
+    const QVariant value = Read(strName);
+    // A list stored under the name is no single text.
+    if (!value.isValid() || value.typeId() == QMetaType::QStringList)
+        return std::nullopt;
+    return value.toString().toStdString();
+}
+
+ESettingsWrite CQtSettings::SetString(const std::string& strName, const std::string& strValue)
+{
+    return Write(strName, QString::fromStdString(strValue));
+}
+
+std::vector<std::string> CQtSettings::GetStringList(const std::string& strName) const
+{
+    std::vector<std::string> values;
+    const QVariant value = Read(strName);
+    if (!value.isValid())
+        return values;
+    // A list of one is stored as a plain text.
+    for (const QString& strValue : value.toStringList())
+        values.push_back(strValue.toStdString());
+    return values;
+}
+
+ESettingsWrite CQtSettings::SetStringList(const std::string& strName, const std::vector<std::string>& values)
+{
+    QStringList list;
+    for (const std::string& strValue : values)
+        list << QString::fromStdString(strValue);
+    return Write(strName, list);
 }
