@@ -1,12 +1,14 @@
 #include "app/MainDlg.h"
 
 #include "app/AboutDlg.h"
+#include "app/RecentFiles.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioUi.h"
 #include "audio/OpenAudioFile.h"
 #include "platform/File.h"
 #include "platform/FileDialogs.h"
 #include "platform/FormatText.h"
+#include "platform/Settings.h"
 #include "platform/ui/KeyFilter.h"
 #include "platform/ui/TrackBar.h"
 #include "res/Messages.h"
@@ -15,15 +17,46 @@
 #include "ui_MainDlg.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontMetrics>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 namespace {
 
 constexpr const char* kCaption = "Tolvane";
+
+// The names of the values kept between runs.
+constexpr const char* kRecentFilesKey = "Recent files";
+constexpr const char* kLastFolderKey = "Last folder";
+constexpr const char* kWindowPositionKey = "Window position";
+
+// The file name, or the whole path when it has none ("/tmp/x.wav/").
+std::string NameOf(const std::string& strPath)
+{
+    const std::string strName = std::filesystem::path(strPath).filename().string();
+    return strName.empty() ? strPath : strName;
+}
+
+// Why the path cannot be opened as an audio file before it is even read: a
+// folder, or a name that is neither WAV nor MP3 by the Open command's rule.
+std::optional<std::string> KindRefusal(const std::string& strPath)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(strPath, error))
+        return FormatText(kFolderNotAudioFormat, NameOf(strPath).c_str());
+    if (AudioKindFromChosenPath(strPath) == EAudioKind::Unknown)
+        return FormatText(kNotAudioKindFormat, NameOf(strPath).c_str());
+    return std::nullopt;
+}
 
 // The steps a time line can have, each with the longest whole-second playing
 // time it is chosen for.
@@ -41,6 +74,23 @@ uint32_t WholeSeconds(double dSeconds)
 
 // The overlap the audio file counts in: signed seconds.
 int32_t ToFileOverlap(uint32_t nOverlap) { return static_cast<int32_t>(std::min<uint32_t>(nOverlap, INT32_MAX)); }
+
+// Why a drop cannot be opened; empty when it is one WAV or MP3 file here.
+std::string DropRefusal(const QList<QUrl>& urls)
+{
+    const auto shown = [](const QUrl& url) {
+        return url.isLocalFile() ? url.toLocalFile().toStdString() : url.toDisplayString().toStdString();
+    };
+    if (urls.size() != 1) {
+        std::string strText = kDropSeveralText;
+        for (const QUrl& url : urls)
+            strText += "\n" + shown(url);
+        return strText;
+    }
+    if (!urls.front().isLocalFile())
+        return FormatText(kDropNotLocalFormat, shown(urls.front()).c_str());
+    return KindRefusal(shown(urls.front())).value_or("");
+}
 
 } // namespace
 
@@ -95,6 +145,10 @@ CMainDlg::CMainDlg(const CServices& services, QWidget* pParent)
     m_timer.setInterval(kTimerPeriod);
     connect(&m_timer, &QTimer::timeout, this, &CMainDlg::OnTimer);
     m_services.player.SetEvents(this);
+
+    setAcceptDrops(true);
+    m_folderOpener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    RestorePosition();
 }
 
 CMainDlg::~CMainDlg()
@@ -120,6 +174,12 @@ void CMainDlg::RunAboutDialog()
 {
     CAboutDlg dlg(this);
     dlg.exec();
+}
+
+void CMainDlg::RunSplitNotice(const std::vector<std::string>& written)
+{
+    CSplitNotice notice(written, m_folderOpener, this);
+    notice.exec();
 }
 
 bool CMainDlg::RunGuarded(const std::function<void()>& step)
@@ -148,6 +208,7 @@ void CMainDlg::OnFileMenuAboutToShow()
     const bool bOpen = m_pAudioFile != nullptr;
     for (QAction* pAction : {m_pUi->actionShred, m_pUi->actionInfo, m_pUi->actionCustomize})
         pAction->setEnabled(bOpen);
+    FillRecentMenu();
 }
 
 void CMainDlg::OnAbout()
@@ -159,32 +220,153 @@ void CMainDlg::OnAbout()
 
 void CMainDlg::OnOpen()
 {
-    if (m_pAudioFile) {
-        const std::string strQuestion = FormatText(kReopenQuestionFormat,
-                                                   m_pAudioFile->GetFileName().c_str());
-        if (m_services.ui.MessageBox(&m_wnd, strQuestion, kReopenCaption, EMsgIcon::Exclamation, EMsgButtons::YesNo) !=
-            EMsgAnswer::Yes)
-            return;
-        ResetPlayback();
-        CloseAudioFile();
-    }
-
-    const CFileDialogArgs args{.strTitle = "Open", .strFilter = kOpenFilter, .strDefaultExt = "", .strInitialName = ""};
+    if (!ConfirmClose())
+        return;
+    const CFileDialogArgs args{.strTitle = "Open",
+                               .strFilter = kOpenFilter,
+                               .strDefaultExt = "",
+                               .strInitialName = "",
+                               .strInitialFolder = LastFolder()};
     const std::optional<std::string> strPath = m_services.files.OpenFile(&m_wnd, args);
     if (!strPath)
         return;
+    RememberFolder(*strPath);
+    LoadFile(*strPath);
+}
 
+bool CMainDlg::OpenPath(const std::string& strPath)
+{
+    bool bOpened = false;
+    RunGuarded([&] { bOpened = ConfirmClose() && LoadFile(strPath); });
+    return bOpened;
+}
+
+bool CMainDlg::ConfirmClose()
+{
+    if (!m_pAudioFile)
+        return true;
+    const std::string strQuestion = FormatText(kReopenQuestionFormat, m_pAudioFile->GetFileName().c_str());
+    if (m_services.ui.MessageBox(&m_wnd, strQuestion, kReopenCaption, EMsgIcon::Exclamation, EMsgButtons::YesNo) !=
+        EMsgAnswer::Yes)
+        return false;
+    ResetPlayback();
+    CloseAudioFile();
+    return true;
+}
+
+bool CMainDlg::LoadFile(const std::string& strPath)
+{
+    if (const std::optional<std::string> strRefusal = KindRefusal(strPath)) {
+        ShowMessage(*strRefusal, "Error", EMsgIcon::Exclamation);
+        return false;
+    }
     // The path is opened exactly as chosen; only its file name decides the kind.
     std::unique_ptr<CAudioFile> pFile =
-        OpenAudioFile(AudioKindFromChosenPath(*strPath), *strPath, &m_wnd, m_services.ui);
+        OpenAudioFile(AudioKindFromChosenPath(strPath), strPath, &m_wnd, m_services.ui);
     if (pFile && pFile->ReportError(&m_wnd) != kStatusOk)
         pFile.reset();
     m_pAudioFile = std::move(pFile);
     if (!m_pAudioFile)
-        return;
+        return false;
 
     SetUpSlider();
     TakeOverlap();
+    RememberRecentFile(strPath);
+    return true;
+}
+
+// ---- Dropped files --------------------------------------------------------
+
+void CMainDlg::dragEnterEvent(QDragEnterEvent* pEvent)
+{
+    const QList<QUrl> urls = pEvent->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); }))
+        pEvent->acceptProposedAction();
+}
+
+// The drop is answered at once and opened afterwards, so that the program the
+// file was dragged from does not wait for the message boxes.
+void CMainDlg::dropEvent(QDropEvent* pEvent)
+{
+    const QList<QUrl> urls = pEvent->mimeData()->urls();
+    std::string strRefusal = DropRefusal(urls);
+    if (strRefusal.empty())
+        pEvent->acceptProposedAction();
+    else
+        pEvent->ignore();
+    const std::string strPath = strRefusal.empty() ? urls.front().toLocalFile().toStdString() : std::string();
+    QMetaObject::invokeMethod(
+        this,
+        [this, strPath, strRefusal = std::move(strRefusal)] {
+            if (!strRefusal.empty())
+                ShowMessage(strRefusal, "Error", EMsgIcon::Exclamation);
+            else
+                OpenPath(strPath);
+        },
+        Qt::QueuedConnection);
+}
+
+// ---- What is kept between runs --------------------------------------------
+
+void CMainDlg::RememberFolder(const std::string& strPath)
+{
+    m_services.settings.SetString(kLastFolderKey, std::filesystem::path(strPath).parent_path().string());
+}
+
+std::string CMainDlg::LastFolder() const
+{
+    return m_services.settings.GetString(kLastFolderKey).value_or("");
+}
+
+void CMainDlg::RememberRecentFile(const std::string& strPath)
+{
+    m_services.settings.SetStringList(kRecentFilesKey,
+                                      WithRecentFile(m_services.settings.GetStringList(kRecentFilesKey), strPath));
+}
+
+// The stored list, without the files that are gone; each entry opens its file
+// as File > Open does.
+void CMainDlg::FillRecentMenu()
+{
+    std::vector<std::string> files = m_services.settings.GetStringList(kRecentFilesKey);
+    const size_t nStored = files.size();
+    std::erase_if(files, [](const std::string& strPath) {
+        std::error_code error;
+        return !std::filesystem::is_regular_file(strPath, error);
+    });
+    if (files.size() > kMaxRecentFiles)
+        files.resize(kMaxRecentFiles);
+    if (files.size() != nStored)
+        m_services.settings.SetStringList(kRecentFilesKey, files);
+
+    QMenu* pMenu = m_pUi->menuRecent;
+    pMenu->clear();
+    for (size_t i = 0; i < files.size(); ++i) {
+        QAction* pAction = pMenu->addAction(QString::fromStdString(RecentFileMenuText(i, files[i])));
+        pAction->setStatusTip(QString::fromStdString(files[i]));
+        pAction->setToolTip(pAction->statusTip());
+        connect(pAction, &QAction::triggered, this,
+                [this, strPath = files[i]] { OpenPath(strPath); });
+    }
+    pMenu->menuAction()->setEnabled(!files.empty());
+}
+
+// The place of the last run, when it still lies on a screen.
+void CMainDlg::RestorePosition()
+{
+    const QStringList xy = QString::fromStdString(m_services.settings.GetString(kWindowPositionKey).value_or(""))
+                               .split(QLatin1Char(','));
+    bool bX = false, bY = false;
+    const QPoint pos = xy.size() == 2 ? QPoint(xy[0].toInt(&bX), xy[1].toInt(&bY)) : QPoint();
+    if (bX && bY && QGuiApplication::screenAt(pos))
+        move(pos);
+}
+
+void CMainDlg::done(int nResult)
+{
+    m_services.settings.SetString(kWindowPositionKey,
+                                  std::to_string(pos().x()) + "," + std::to_string(pos().y()));
+    QDialog::done(nResult);
 }
 
 void CMainDlg::CloseAudioFile()
@@ -284,10 +466,12 @@ void CMainDlg::OnSave()
     const CFileDialogArgs args{.strTitle = "Save As",
                                .strFilter = m_pAudioFile->GetFilter(),
                                .strDefaultExt = m_pAudioFile->GetDefaultExt(),
-                               .strInitialName = ""};
+                               .strInitialName = "",
+                               .strInitialFolder = LastFolder()};
     const std::optional<std::string> strPath = m_services.files.SaveFile(&m_wnd, args);
     if (!strPath)
         return;
+    RememberFolder(*strPath);
 
     // A selection marked leftwards holds its start after its end; the writers
     // take the earlier position first.
@@ -313,7 +497,8 @@ void CMainDlg::OnShredEqually()
     StopPlayback();
     // A split that stopped at a fragment it could not create must not look
     // like one that finished.
-    if (m_pAudioFile->ShredEqually() != kStatusOk)
+    const int32_t nStatus = m_pAudioFile->ShredEqually();
+    if (nStatus != kStatusOk)
         ShowMessage(kCannotCreateDestinationText, "Error", EMsgIcon::Exclamation);
     const std::vector<std::string>& empty = m_pAudioFile->GetEmptyFragments();
     if (!empty.empty()) {
@@ -322,6 +507,11 @@ void CMainDlg::OnShredEqually()
             strText += "\n" + strPath;
         ShowMessage(strText, "Error", EMsgIcon::Exclamation);
     }
+    // A split that finished names the files it wrote; after a cancel the model
+    // has named them already.
+    const std::vector<std::string> written = m_pAudioFile->GetWrittenFragments();
+    if (nStatus == kStatusOk && !m_pAudioFile->WasCancelled() && !written.empty())
+        RunSplitNotice(written);
 }
 
 void CMainDlg::OnFileInformation()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/SplitNotice.h"
 #include "platform/MessageBox.h"
 #include "platform/ui/QtWindow.h"
 #include "player/MediaPlayer.h"
@@ -10,7 +11,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class CAudioFile;
 class CTrackBar;
@@ -58,6 +61,16 @@ public:
     uint32_t GetOverlapTime() const override { return m_nOverlap; }
     std::string GetFileFilter() const override;
 
+    // Opens the file as File > Open opens the one chosen in its dialog, asking
+    // first when a file is open: at start, for a drop and for Recent Files.
+    // False when no file was opened (the message says why).
+    bool OpenPath(const std::string& strPath);
+    // What opens a folder for the Open Folder button after a split.
+    void SetFolderOpener(FolderOpener opener) { m_folderOpener = std::move(opener); }
+
+    // Keeps the window's place for the next start.
+    void done(int nResult) override;
+
     const CAudioFile* GetAudioFile() const { return m_pAudioFile.get(); }
     EPlayState GetPlayState() const { return m_ePlayState; }
     uint32_t GetSecsPerStep() const { return m_nSecsPerStep; }
@@ -76,6 +89,12 @@ protected:
     // The modal dialogs the commands run, replaced by tests.
     virtual uint32_t RunCustomizeDialog(uint32_t nOverlap, bool bUseValue);
     virtual void RunAboutDialog();
+    // The notice listing the files a split wrote.
+    virtual void RunSplitNotice(const std::vector<std::string>& written);
+
+    // A drag is taken only when it carries local files; the drop is checked then.
+    void dragEnterEvent(QDragEnterEvent* pEvent) override;
+    void dropEvent(QDropEvent* pEvent) override;
 
 private:
     void OnOpen();
@@ -93,6 +112,16 @@ private:
     void OnFileMenuAboutToShow();
     void OnPlayerError() override;
     void OnEndOfStream(int32_t nResult) override;
+
+    // Asks whether to close the open file, and closes it on Yes; true when no
+    // file is open any more.
+    bool ConfirmClose();
+    bool LoadFile(const std::string& strPath);
+    void RememberFolder(const std::string& strPath);
+    std::string LastFolder() const;
+    void RememberRecentFile(const std::string& strPath);
+    void FillRecentMenu();
+    void RestorePosition();
 
     void CloseAudioFile();
     void SetUpSlider();
@@ -121,4 +150,5 @@ private:
     uint32_t m_nOverlap = 0;
     bool m_bOverlapCustomized = false;
     int32_t m_nAnchor = -1;
+    FolderOpener m_folderOpener;
 };

@@ -9,6 +9,7 @@
 #include "player/MediaPlayer2.h"
 
 #include <QIcon>
+#include <QTimer>
 
 CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -22,7 +23,7 @@ CTolvaneApp::CTolvaneApp(int& argc, char** argv) : QApplication(argc, argv)
     setWindowIcon(QIcon::fromTheme(QStringLiteral("tolvane"), builtIn));
 }
 
-int CTolvaneApp::InitInstance()
+int CTolvaneApp::InitInstance(const std::string& strFile)
 {
     CKeyFilter::Install();
     CQtMessageBoxes boxes;
@@ -33,6 +34,9 @@ int CTolvaneApp::InitInstance()
     {
         CMainDlg dlg({audioUi, files, settings, player});
         audioUi.SetMainWindow(&dlg);
+        // Opened once the window shows, so that a message about it has a window to stand over.
+        if (!strFile.empty())
+            QTimer::singleShot(0, &dlg, [&dlg, &strFile] { dlg.OpenPath(strFile); });
         dlg.exec();
         audioUi.SetMainWindow(nullptr);
     }

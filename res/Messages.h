@@ -35,7 +35,7 @@ inline constexpr const char* kNoSelectionText = "Please make a selection by drag
 inline constexpr const char* kLegendFormat = "Each interval on the slider represents %u second(s).";
 // Opening by a drop or at start, and the end of a split.
 inline constexpr const char* kNotAudioKindFormat = "%s is not a WAV or MP3 file.";
-inline constexpr const char* kDropFolderFormat = "%s is a folder. Drop a WAV or MP3 file.";
+inline constexpr const char* kFolderNotAudioFormat = "%s is a folder, not a WAV or MP3 file.";
 inline constexpr const char* kDropNotLocalFormat = "%s is not a file on this computer.";
 inline constexpr const char* kDropSeveralText = "Drop one file at a time. These were dropped:";
 inline constexpr const char* kSplitDoneCaption = "Information";
