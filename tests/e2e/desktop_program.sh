@@ -3,8 +3,11 @@
 # with real key presses: opens a WAV file through the Open dialog, moves the
 # thumb with the arrow keys, marks seconds 2 to 5 with Start and End, saves
 # them through the Save dialog, then shreds the file into three through Shred
-# Equally and its Estimate window. Every file written is checked against
-# tolvane-cut's for the same request. Exits 77 (skipped) when there is no
+# Equally and its Estimate window, whose notice names the files written. Every
+# file written is checked against tolvane-cut's for the same request. Then it
+# starts the program again: from File > Recent Files, with the file as its
+# argument, and with a file it refuses. --help and --version are run without
+# a display, before anything else. Exits 77 (skipped) when there is no
 # virtual display. With a folder for pictures, takes the main window's, the
 # Shred Equally dialog's and the Estimate window's there.
 #
@@ -15,6 +18,15 @@ app=$(realpath "$1") cut=$(realpath "$2") sample=$(realpath "$3") shots=${4:+$(r
 for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
+
+# --help and --version need no display; an unknown option is a usage error.
+help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$app" --help) || { echo "FAIL: --help failed" >&2; exit 1; }
+[[ $help == "Usage: tolvane [FILE]"* ]] || { echo "FAIL: --help printed: $help" >&2; exit 1; }
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$app" --version) || { echo "FAIL: --version failed" >&2; exit 1; }
+[ "$version" = "tolvane 0.1.0" ] || { echo "FAIL: --version printed: $version" >&2; exit 1; }
+status=0
+env -u DISPLAY "$app" --bogus 2>/dev/null || status=$?
+[ "$status" = 2 ] || { echo "FAIL: an unknown option ended with $status, not 2" >&2; exit 1; }
 
 work=$(mktemp -d)
 pids=()
@@ -111,6 +123,8 @@ xdotool windowfocus --sync "$shred"
 keys alt+s
 window '^Estimate$' >/dev/null
 keys space
+window '^Information$' >/dev/null
+keys Return
 for _ in $(seq 100); do [ -e "$work/PART-3.wav" ] && ! xdotool search --onlyvisible --name '^Shred Equally$' >/dev/null 2>&1 && break; sleep 0.2; done
 mkdir "$work/expected"
 "$cut" shred "$source" -n 3 --base "$work/expected/part" >/dev/null
@@ -124,4 +138,37 @@ xdotool windowfocus --sync "$main"
 keys alt+f x
 for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after Exit"
+
+# Starts the program with the arguments given and waits for a window titled so.
+start() {
+  local title=$1
+  shift
+  (cd "$work" && exec "$app" "$@") >"$work/app.log" 2>&1 &
+  app_pid=$!
+  pids+=($app_pid)
+  main=$(window "$title")
+}
+quit() {
+  xdotool windowfocus --sync "$main"
+  keys alt+f x
+  for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after Exit"
+  return 0
+}
+
+# File > Recent Files > 1 opens the file opened last.
+start '^Tolvane$'
+xdotool windowfocus --sync "$main"
+keys alt+f r 1
+window "^Tolvane - $source\$" >/dev/null
+quit
+
+# The file given as argument is open at start; a file it refuses leaves the empty window after its message.
+start "^Tolvane - $source\$" "Sample Take.WAV"
+quit
+echo "not audio" >"$work/notes.txt"
+start '^Error$' notes.txt
+keys Return
+main=$(window '^Tolvane$')
+quit
 echo "through the windows: seconds 2 to 5 saved ($(stat -c %s "$work/piece.wav") bytes) and three fragments shredded, as tolvane-cut writes them"
