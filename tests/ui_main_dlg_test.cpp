@@ -607,6 +607,27 @@ TEST_F(MainDlgTest, WindowPositionIsKept)
     }
 }
 
+// Texts and lists come back as written, commas, quotes and all, beside the numbers.
+TEST(QtSettings, TextsAndListsReadBackAsWritten)
+{
+    CTempDir dir;
+    CQtSettings settings(QString::fromStdString(dir / "sub/Tolvane.conf"));
+    EXPECT_EQ(settings.GetString("Last folder"), std::nullopt);
+    EXPECT_TRUE(settings.GetStringList("Recent files").empty());
+    const std::string strOdd = "/m\u00fcsic/a, \"b\" = c;d\\e";
+    const std::vector<std::vector<std::string>> lists = {{}, {strOdd}, {"/a.wav", strOdd, ""}};
+    for (const std::vector<std::string>& list : lists) {
+        EXPECT_EQ(settings.SetStringList("Recent files", list), ESettingsWrite::Ok);
+        EXPECT_EQ(settings.GetStringList("Recent files"), list);
+    }
+    EXPECT_EQ(settings.SetString("Last folder", strOdd), ESettingsWrite::Ok);
+    EXPECT_EQ(settings.SetUInt32("Overlap time", 12), ESettingsWrite::Ok);
+    EXPECT_EQ(settings.GetString("Last folder"), strOdd);
+    EXPECT_EQ(settings.GetString("Recent files"), std::nullopt); // a list is no single text
+    EXPECT_EQ(settings.GetUInt32("Overlap time"), 12u);
+    EXPECT_EQ(settings.GetUInt32("Last folder"), std::nullopt);
+}
+
 TEST(RecentFiles, MenuTextNumbersAndEscapes)
 {
     EXPECT_EQ(RecentFileMenuText(0, "/a/b&c.wav"), "&1 b&&c.wav");
