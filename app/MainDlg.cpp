@@ -22,7 +22,7 @@
 #include <QDropEvent>
 #include <QFontMetrics>
 #include <QMimeData>
-#include <QScreen>
+#include <QGuiApplication>
 #include <QUrl>
 #include <algorithm>
 #include <climits>
@@ -82,11 +82,12 @@ std::string DropRefusal(const QList<QUrl>& urls)
         return url.isLocalFile() ? url.toLocalFile().toStdString() : url.toDisplayString().toStdString();
     };
     if (urls.size() != 1) {
-        std::string strText = kDropSeveralText;
+        std::vector<std::string> names;
         for (const QUrl& url : urls)
-            strText += "\n" + shown(url);
-        return strText;
+            names.push_back(shown(url));
+        return TextWithNames(kDropSeveralText, names);
     }
+    // Only a drag with a local file is taken; this guards a drop that comes without its drag.
     if (!urls.front().isLocalFile())
         return FormatText(kDropNotLocalFormat, shown(urls.front()).c_str());
     return KindRefusal(shown(urls.front())).value_or("");

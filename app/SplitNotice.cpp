@@ -1,5 +1,6 @@
 #include "app/SplitNotice.h"
 
+#include "platform/FormatText.h"
 #include "res/Messages.h"
 
 #include <QAbstractButton>
@@ -7,15 +8,29 @@
 #include <QPushButton>
 #include <QUrl>
 
+std::string TextWithNames(const std::string& strText, const std::vector<std::string>& names)
+{
+    std::string strAll = strText;
+    const size_t nListed = names.size() > kListedNames + 1 ? kListedNames : names.size();
+    for (size_t i = 0; i < nListed; ++i)
+        strAll += "\n" + names[i];
+    if (nListed < names.size())
+        strAll += "\n" + FormatText(kAndMoreFormat, names.size() - nListed);
+    return strAll;
+}
+
 CSplitNotice::CSplitNotice(const std::vector<std::string>& written, FolderOpener opener, QWidget* pParent)
     : QMessageBox(pParent)
 {
     setWindowTitle(QString::fromUtf8(kSplitDoneCaption));
     setIcon(QMessageBox::Information);
-    QString strText = QString::fromUtf8(kSplitDoneText);
-    for (const std::string& strPath : written)
-        strText += QLatin1Char('\n') + QString::fromStdString(strPath);
-    setText(strText);
+    setText(QString::fromStdString(TextWithNames(kSplitDoneText, written)));
+    if (written.size() > kListedNames + 1) {
+        QStringList all;
+        for (const std::string& strPath : written)
+            all << QString::fromStdString(strPath);
+        setDetailedText(all.join(QLatin1Char('\n')));
+    }
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_pOpenFolder = addButton(QString::fromUtf8(kOpenFolderButton), QMessageBox::ActionRole);
     setDefaultButton(addButton(QMessageBox::Ok));

@@ -7,12 +7,18 @@
 
 class QUrl;
 
+// The names, one a line after the text; past kListedNames of them, the first
+// of those and how many more.
+inline constexpr size_t kListedNames = 10;
+std::string TextWithNames(const std::string& strText, const std::vector<std::string>& names);
+
 // Opens a folder in the desktop's file manager; the program's own goes
 // through QDesktopServices, tests give one that only records.
 using FolderOpener = std::function<void(const QUrl&)>;
 
 // The notice at the end of a split that wrote files (caption "Information"):
-// the files written, an "Open Folder" button that opens the folder of the
+// the files written (all of them under Show Details when the list is cut
+// short), an "Open Folder" button that opens the folder of the
 // first through the opener, and OK.
 class CSplitNotice : public QMessageBox {
     Q_OBJECT

@@ -41,6 +41,8 @@ inline constexpr const char* kDropSeveralText = "Drop one file at a time. These 
 inline constexpr const char* kSplitDoneCaption = "Information";
 inline constexpr const char* kSplitDoneText = "These files were written:";
 inline constexpr const char* kOpenFolderButton = "Open &Folder";
+// Closes a list cut short after its first names.
+inline constexpr const char* kAndMoreFormat = "and %zu more.";
 
 // The Shred Equally dialog and its checks.
 inline constexpr const char* kNoBaseNameText = "Please enter the base filename.";

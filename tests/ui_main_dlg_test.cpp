@@ -628,6 +628,23 @@ TEST(QtSettings, TextsAndListsReadBackAsWritten)
     EXPECT_EQ(settings.GetUInt32("Last folder"), std::nullopt);
 }
 
+// Up to eleven names are listed; more are cut to the first ten and a count, the notice keeping all in its details.
+TEST(SplitNotice, LongListsAreCutShort)
+{
+    std::vector<std::string> names;
+    std::string strListed = "Written:";
+    for (int n = 1; n <= 12; ++n) {
+        names.push_back("/f/P-" + std::to_string(n) + ".wav");
+        strListed += n <= 10 ? "\n" + names.back() : "";
+    }
+    EXPECT_EQ(TextWithNames("Written:", names), strListed + "\nand 2 more.");
+    names.pop_back();
+    EXPECT_EQ(TextWithNames("Written:", names), strListed + "\n/f/P-11.wav");
+    names.emplace_back("/f/P-12.wav");
+    const CSplitNotice notice(names, [](const QUrl&) {}, nullptr);
+    EXPECT_EQ(notice.detailedText().count(QLatin1Char('\n')), 11);
+}
+
 TEST(RecentFiles, MenuTextNumbersAndEscapes)
 {
     EXPECT_EQ(RecentFileMenuText(0, "/a/b&c.wav"), "&1 b&&c.wav");
