@@ -34,7 +34,9 @@ CSplitNotice::CSplitNotice(const std::vector<std::string>& written, FolderOpener
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_pOpenFolder = addButton(QString::fromUtf8(kOpenFolderButton), QMessageBox::ActionRole);
     setDefaultButton(addButton(QMessageBox::Ok));
-    const QString strFolder = written.empty() ? QString() : QFileInfo(QString::fromStdString(written.front())).absolutePath();
+    // The fragments of a split share one folder.
+    const QString strFolder =
+        written.empty() ? QString() : QFileInfo(QString::fromStdString(written.front())).absolutePath();
     m_pOpenFolder->setEnabled(!strFolder.isEmpty());
     // The box closes after the folder is opened, as after OK.
     connect(m_pOpenFolder, &QAbstractButton::clicked, this,

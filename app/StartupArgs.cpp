@@ -53,31 +53,35 @@ CStartupArgs ParseStartupArgs(int argc, const char* const* argv, std::ostream& o
     bool bOptions = true;
     for (int i = 1; i < argc; ++i) {
         const std::string strArg = argv[i];
-        bool bValueAttached = false;
         if (bOptions && strArg == "--") {
             bOptions = false;
-        } else if (bOptions && (strArg == "--help" || strArg == "-h")) {
-            out << kUsage;
-            return {.strFile = {}, .nExit = 0};
-        } else if (bOptions && strArg == "--version") {
-            out << "tolvane " TOLVANE_VERSION "\n";
-            return {.strFile = {}, .nExit = 0};
-        } else if (const auto* pQt = bOptions && strArg.size() > 1 && strArg[0] == '-' ? QtOption(strArg, bValueAttached)
-                                                                                       : nullptr) {
+            continue;
+        }
+        if (bOptions && strArg.size() > 1 && strArg[0] == '-') {
+            if (strArg == "--help" || strArg == "-h") {
+                out << kUsage;
+                return {.strFile = {}, .nExit = 0};
+            }
+            if (strArg == "--version") {
+                out << "tolvane " TOLVANE_VERSION "\n";
+                return {.strFile = {}, .nExit = 0};
+            }
+            bool bValueAttached = false;
+            const auto* pQt = QtOption(strArg, bValueAttached);
+            if (!pQt)
+                return UsageError(err, "unknown option '" + strArg + "'");
             if (pQt->second && !bValueAttached && ++i >= argc)
                 return UsageError(err, "option '" + strArg + "' needs a value");
-        } else if (bOptions && strArg.size() > 1 && strArg[0] == '-') {
-            return UsageError(err, "unknown option '" + strArg + "'");
-        } else if (!args.strFile.empty()) {
-            return UsageError(err, "only one file can be opened: '" + strArg + "'");
-        } else if (strArg.empty()) {
-            return UsageError(err, "the file name is empty");
-        } else {
-            // As the Open dialog gives it: a full path, the name as written.
-            std::error_code error;
-            const std::filesystem::path path = std::filesystem::absolute(strArg, error);
-            args.strFile = error ? strArg : path.lexically_normal().string();
+            continue;
         }
+        if (!args.strFile.empty())
+            return UsageError(err, "only one file can be opened: '" + strArg + "'");
+        if (strArg.empty())
+            return UsageError(err, "the file name is empty");
+        // As the Open dialog gives it: a full path, the name as written.
+        std::error_code error;
+        const std::filesystem::path path = std::filesystem::absolute(strArg, error);
+        args.strFile = error ? strArg : path.lexically_normal().string();
     }
     return args;
 }

@@ -645,13 +645,6 @@ TEST(SplitNotice, LongListsAreCutShort)
     EXPECT_EQ(notice.detailedText().count(QLatin1Char('\n')), 11);
 }
 
-TEST(RecentFiles, MenuTextNumbersAndEscapes)
-{
-    EXPECT_EQ(RecentFileMenuText(0, "/a/b&c.wav"), "&1 b&&c.wav");
-    EXPECT_EQ(RecentFileMenuText(7, "x.mp3"), "&8 x.mp3");
-    EXPECT_EQ(WithRecentFile({"a", "b", "c"}, "c"), (std::vector<std::string>{"c", "a", "b"}));
-}
-
 // ---- The end of a split -----------------------------------------------------
 
 // A split that wrote files names them; one that wrote nothing shows nothing new.
