@@ -195,8 +195,9 @@ std::optional<CCutPlan> PlanFromCue(const SCutOptions& options, CAudioFile& file
         return std::nullopt;
     const CCueResult result = ReadCueSheet(*strText);
     if (!result.sheet) {
-        PrintFileError(stderr, options.strCue + (result.nLine ? ":" + std::to_string(result.nLine) : ""),
-                       result.strError);
+        const std::string strWhere =
+            result.nLine ? FormatText("%s:%u", options.strCue.c_str(), result.nLine) : options.strCue;
+        PrintFileError(stderr, strWhere, result.strError);
         return std::nullopt;
     }
     const CCueSheet& sheet = *result.sheet;

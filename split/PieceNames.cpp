@@ -1,6 +1,7 @@
 #include "split/PieceNames.h"
 
 #include "platform/File.h"
+#include "platform/FormatText.h"
 
 #include <algorithm>
 #include <set>
@@ -12,7 +13,7 @@ namespace {
 
 std::string AtLeastTwoDigits(unsigned n)
 {
-    return (n < 10 ? "0" : "") + std::to_string(n);
+    return FormatText("%02u", n);
 }
 
 // The value of placeholder strName ("title" for {title}); false for an unknown one.
