@@ -6,9 +6,9 @@
 # Equally and its Estimate window, whose notice names the files written. Every
 # file written is checked against tolvane-cut's for the same request. Then it
 # starts the program again: from File > Recent Files, with the file as its
-# argument, and with a file it refuses. --help and --version are run without
-# a display, before anything else. Exits 77 (skipped) when there is no
-# virtual display. With a folder for pictures, takes the main window's, the
+# argument (where the last run's window stood), and with a file it refuses.
+# --help and --version are run without a display, before anything else.
+# Exits 77 (skipped) when there is no virtual display. With a folder for pictures, takes the main window's, the
 # Shred Equally dialog's and the Estimate window's there.
 #
 #   desktop_program.sh TOLVANE TOLVANE_CUT SAMPLE_WAV [PICTURE_FOLDER]
@@ -161,10 +161,14 @@ start '^Tolvane$'
 xdotool windowfocus --sync "$main"
 keys alt+f r 1
 window "^Tolvane - $source\$" >/dev/null
+xdotool windowmove --sync "$main" 200 150
 quit
 
-# The file given as argument is open at start; a file it refuses leaves the empty window after its message.
+# The file given as argument is open at start, in the window's last place; a
+# file it refuses leaves the empty window after its message.
 start "^Tolvane - $source\$" "Sample Take.WAV"
+place=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Position: \([0-9]*,[0-9]*\).*/\1/p')
+[ "$place" = "200,150" ] || fail "the window came back at $place, not where it was closed (200,150)"
 quit
 echo "not audio" >"$work/notes.txt"
 start '^Error$' notes.txt
