@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Stops the built desktop program in the middle of writing a large file, on a
+# virtual X display with real key presses: once with SIGTERM while it writes
+# the first of four fragments (no output and no hidden part file may
+# remain), once with the progress window's Cancel button (Alt+C) while it
+# writes fragment 2 (fragment 1 stays whole, nothing of the fragment being
+# written or any later one remains, and the program tells so in an
+# "Information" box and runs on). The source
+# is a sparse WAV file of 2 GB (400 MB on a disk with little room). Exits 77
+# (skipped) when Xvfb or xdotool is missing or there is no virtual display.
+#
+#   desktop_signal.sh TOLVANE
+set -euo pipefail
+app=$(realpath "$1")
+
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  sed "s/^/  program: /" "$work/app.log" >&2 2>/dev/null || true
+  ls -la "$work" >&2 || true
+  exit 1
+}
+
+# Waits up to 20 s for a window whose title matches; prints its id.
+window() {
+  for _ in $(seq 100); do
+    local id
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.2
+  done
+  fail "no window titled '$1' (open: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
+}
+
+# Waits up to 20 s for a file to appear.
+appears() {
+  for _ in $(seq 200); do [ -e "$1" ] && return; sleep 0.1; done
+  fail "$1 never appeared"
+}
+
+# Keys, each followed by a pause: a mnemonic clicks its button only after a
+# short animation.
+keys() {
+  for k in "$@"; do xdotool key "$k"; sleep 0.25; done
+}
+
+# Files the program left that are hidden parts of unfinished ones.
+parts() {
+  find "$work/out" -name '*.tolvane-part*' -printf '%f\n'
+}
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "skipped: Xvfb did not start"; exit 77; }
+export DISPLAY=":$(cat "$work/display")"
+export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
+mkdir -m 700 "$work/run"
+mkdir "$work/out"
+
+# A 16-bit stereo 44100 Hz WAV file: a 44-byte header, then audio that takes
+# no room on the disk. What is written of it takes room, so the size follows
+# the free space.
+size=$((2 * 1024 * 1024 * 1024))
+[ "$(df -Pk "$work" | awk 'NR == 2 { print $4 }')" -gt $((6 * 1024 * 1024)) ] || size=$((400 * 1024 * 1024))
+source="$work/Big Take.wav"
+data=$((size - 44))
+le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))\\x$(printf %02x $(($1 >> 24 & 255)))"; }
+{
+  printf 'RIFF'; le32 $((data + 36)); printf 'WAVEfmt '; le32 16
+  printf '\x01\x00\x02\x00'; le32 44100; le32 176400; printf '\x04\x00\x10\x00'
+  printf 'data'; le32 "$data"
+} >"$source"
+[ "$(stat -c %s "$source")" -eq 44 ] || fail "the header is not 44 bytes"
+truncate -s "$size" "$source"
+head -c 44 "$source" >"$work/header"
+
+# Starts the program on the source (the file to open is its argument);
+# prints its main window.
+start() {
+  (cd "$work" && exec "$app" "$source") >"$work/app.log" 2>&1 &
+  app_pid=$!
+  pids+=($app_pid)
+}
+
+# Shred Equally into four fragments, the Estimate window confirmed.
+shred() {
+  xdotool windowfocus --sync "$main"
+  keys alt+f e
+  window '^Shred Equally$' >/dev/null
+  xdotool type --delay 30 "$work/out/part"
+  keys Tab Tab Tab ctrl+a 4 alt+s
+  window '^Estimate$' >/dev/null
+  keys space
+}
+
+# 1. SIGTERM while fragment 1 is being written.
+start
+main=$(window "^Tolvane - $source\$")
+shred
+appears "$work/out/.PART-1.wav.tolvane-part"
+window '^Shreding' >/dev/null
+kill -TERM "$app_pid"
+status=0
+wait "$app_pid" || status=$?
+[ "$status" -eq 143 ] || fail "the program ended with $status, not by SIGTERM"
+[ -z "$(parts)" ] || fail "a part file remains after SIGTERM: $(parts)"
+[ -z "$(ls -A "$work/out")" ] || fail "files remain after SIGTERM: $(ls -A "$work/out" | tr '\n' ' ')"
+
+# 2. Cancel (Alt+C) once fragment 2 of four is being written. A fast disk may
+# have moved on to a later fragment when the key arrives: the fragments
+# before the one being written stay, whole and in order.
+start
+main=$(window "^Tolvane - $source\$")
+shred
+appears "$work/out/.PART-2.wav.tolvane-part"
+progress=$(window '^Shreding')
+xdotool windowfocus --sync "$progress" 2>/dev/null || true
+keys alt+c
+window '^Information$' >/dev/null
+[ -z "$(parts)" ] || fail "a part file remains after Cancel: $(parts)"
+kept=$(ls "$work/out" | wc -l)
+[ "$kept" -ge 1 ] && [ "$kept" -lt 4 ] || fail "after Cancel the folder holds: $(ls -A "$work/out" | tr '\n' ' ')"
+[ "$(ls "$work/out" | tr '\n' ' ')" = "$(seq -f 'PART-%g.wav' "$kept" | tr '\n' ' ')" ] ||
+  fail "after Cancel the folder holds: $(ls -A "$work/out" | tr '\n' ' ')"
+expected=$(((data / 4) / 4 * 4 + 44))
+[ "$(stat -c %s "$work/out/PART-1.wav")" -eq "$expected" ] || fail "fragment 1 is not whole"
+keys Return
+kill -0 "$app_pid" 2>/dev/null || fail "the program ended after Cancel"
+cmp -n 44 "$source" "$work/header" || fail "the source's header was changed"
+[ "$(stat -c %s "$source")" -eq "$size" ] || fail "the source's size was changed"
+
+# File > Exit ends the program.
+xdotool windowfocus --sync "$main"
+keys alt+f x
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && fail "the program is still running after Exit"
+echo "stopped mid-write: SIGTERM left no file, Cancel kept $kept whole fragment(s) and nothing after them"
