@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs, on Debian 12, whatever the build and the tests need and is missing.
 # Safe to run again: it only calls apt-get when a package is absent.
+# With --full-desktop it also installs what a full desktop has and the player
+# then meets: the ffmpeg-based and the "ugly" GStreamer decoders, and the
+# accessibility bus.
 set -euo pipefail
 
 packages=(
@@ -16,6 +19,11 @@ packages=(
   qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   pulseaudio pulseaudio-utils
 )
+case "${1:-}" in
+  "") ;;
+  --full-desktop) packages+=(gstreamer1.0-libav gstreamer1.0-plugins-ugly at-spi2-core) ;;
+  *) echo "usage: install-deps.sh [--full-desktop]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
