@@ -5,8 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-# The compiler and linker flags every Debian package is built with (hardening:
-# stack protector, fortified functions, read-only relocations).
+# The compiler and linker flags Debian builds packages with, with all of its
+# hardening: stack protector, fortified functions, read-only relocations bound
+# at start.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BUILD_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
