@@ -15,10 +15,6 @@
 set -euo pipefail
 app=$(realpath "$1") cut=$(realpath "$2") sample=$(realpath "$3") shots=${4:+$(realpath -m "$4")}
 
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-
 # --help and --version need no display; an unknown option is a usage error.
 help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$app" --help) || { echo "FAIL: --help failed" >&2; exit 1; }
 [[ $help == "Usage: tolvane [FILE]"* ]] || { echo "FAIL: --help printed: $help" >&2; exit 1; }
@@ -28,31 +24,7 @@ status=0
 env -u DISPLAY "$app" --bogus 2>/dev/null || status=$?
 [ "$status" = 2 ] || { echo "FAIL: an unknown option ended with $status, not 2" >&2; exit 1; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  sed "s/^/  program: /" "$work/app.log" >&2 2>/dev/null || true
-  exit 1
-}
-
-# Waits up to 20 s for a window whose title matches; prints its id.
-window() {
-  for _ in $(seq 100); do
-    local id
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.2
-  done
-  fail "no window titled '$1' (open: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
-}
+source "$(dirname "$0")/common.sh"
 
 # The window's picture, as NAME.png in the picture folder, if one was given.
 picture() {
@@ -60,20 +32,6 @@ picture() {
   mkdir -p "$shots"
   xwd -silent -id "$1" | xwdtopnm 2>/dev/null | pnmtopng >"$shots/$2.png"
 }
-
-# Keys, each followed by a pause: a mnemonic clicks its button only after a
-# short animation, and a person is slower than that anyway.
-keys() {
-  for k in "$@"; do xdotool key "$k"; sleep 0.25; done
-}
-
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "skipped: Xvfb did not start"; exit 77; }
-export DISPLAY=":$(cat "$work/display")"
-export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-mkdir -m 700 "$work/run"
 
 # Capitals and a space in the name, as real files have them.
 source="$work/Sample Take.WAV"

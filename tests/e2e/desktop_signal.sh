@@ -13,36 +13,8 @@
 set -euo pipefail
 app=$(realpath "$1")
 
-for tool in Xvfb xdotool; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  sed "s/^/  program: /" "$work/app.log" >&2 2>/dev/null || true
-  ls -la "$work" >&2 || true
-  exit 1
-}
-
-# Waits up to 20 s for a window whose title matches; prints its id.
-window() {
-  for _ in $(seq 100); do
-    local id
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) || true
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.2
-  done
-  fail "no window titled '$1' (open: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|'))"
-}
+source "$(dirname "$0")/common.sh"
+on_fail() { ls -la "$work" "$work/out" >&2 2>/dev/null || true; }
 
 # Waits up to 20 s for a file to appear.
 appears() {
@@ -50,24 +22,11 @@ appears() {
   fail "$1 never appeared"
 }
 
-# Keys, each followed by a pause: a mnemonic clicks its button only after a
-# short animation.
-keys() {
-  for k in "$@"; do xdotool key "$k"; sleep 0.25; done
-}
-
 # Files the program left that are hidden parts of unfinished ones.
 parts() {
   find "$work/out" -name '*.tolvane-part*' -printf '%f\n'
 }
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "skipped: Xvfb did not start"; exit 77; }
-export DISPLAY=":$(cat "$work/display")"
-export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
-mkdir -m 700 "$work/run"
 mkdir "$work/out"
 
 # A 16-bit stereo 44100 Hz WAV file: a 44-byte header, then audio that takes
