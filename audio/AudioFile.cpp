@@ -136,12 +136,8 @@ bool CAudioFile::CreateOutput(CFile& output, const std::string& strPath)
 int32_t CAudioFile::WriteSelection(const std::string& strOutPath, const SByteSpan& span)
 {
     m_bCancelled = false;
-    if (!HoldsAudio(span)) {
-        m_strFailedOutput = strOutPath;
-        m_strCreateError.clear();
-        m_nError = kStatusNoAudio;
-        return m_nError;
-    }
+    if (!HoldsAudio(span))
+        return RefuseNoAudio(strOutPath);
     CFile output;
     if (!CreateOutput(output, strOutPath)) {
         m_nError = kStatusCannotCreate;
@@ -165,6 +161,14 @@ int32_t CAudioFile::WriteSelection(const std::string& strOutPath, const SByteSpa
     pProgress->StepGross();
     pProgress->DestroyWindow();
     return kStatusOk;
+}
+
+int32_t CAudioFile::RefuseNoAudio(const std::string& strPath)
+{
+    m_strFailedOutput = strPath;
+    m_strCreateError.clear();
+    m_nError = kStatusNoAudio;
+    return m_nError;
 }
 
 int32_t CAudioFile::ReportSelectionSaved(double dSeconds)
@@ -288,25 +292,19 @@ int32_t CAudioFile::WritePlan(const CCutPlan& plan)
     m_emptyFragments.clear();
     m_writtenFragments.clear();
     m_bCancelled = false;
-    std::vector<SByteSpan> spans;
+    std::vector<std::optional<SByteSpan>> spans;
     std::vector<std::string> paths;
     for (const CPiece& piece : plan.pieces) {
         spans.push_back(LocatePiece(piece, plan.rule));
-        if (!HoldsAudio(spans.back())) {
-            m_strFailedOutput = piece.strPath;
-            m_strCreateError.clear();
-            m_nError = kStatusNoAudio;
-            return m_nError;
-        }
+        if (!HoldsAudio(*spans.back()))
+            return RefuseNoAudio(piece.strPath);
         paths.push_back(piece.strPath);
     }
-    return WriteSpans(paths, std::vector<std::optional<SByteSpan>>(spans.begin(), spans.end()), 0);
+    return WriteSpans(paths, spans, 0);
 }
 
 int32_t CAudioFile::SaveExactSelection(const std::string& strOutPath, uint64_t nFrom, uint64_t nTo)
 {
-    m_emptyFragments.clear();
-    m_writtenFragments.clear();
     const CPiece piece{std::min(nFrom, nTo), std::max(nFrom, nTo), 0, strOutPath, {}};
     const SByteSpan span = LocatePiece(piece, ECutRule::Exact);
     if (const int32_t nStatus = WriteSelection(strOutPath, span); nStatus != kStatusOk)

@@ -29,7 +29,6 @@ enum : int32_t {
     kStatusCancelled = 116,
 };
 
-
 // The one opened audio file. The constructor opens the source; the kind's
 // constructor reads and checks its header and computes the playing time. The
 // status says whether that went well; a caller discards an object whose status
@@ -152,6 +151,9 @@ protected:
     // Tells the user that the writing was cancelled and which files were
     // written before (caption "Information").
     void ReportCancelled(const std::vector<std::string>& written);
+    // Refuses to write a piece with less than one block or frame of audio:
+    // strPath is named as the failed output; returns 115.
+    int32_t RefuseNoAudio(const std::string& strPath);
     // Tells how long the saved selection lasts ("Fragment Saved"); returns 0.
     int32_t ReportSelectionSaved(double dSeconds);
     // The number of fragments the Shred Equally dialog answered; 0 when it was

@@ -428,12 +428,10 @@ bool CFile::OpenStandardOutput()
         m_strOpenError = SystemText(errno);
         return false;
     }
-    m_bStream = true;
-    m_bStream = AdoptInPlace(fd, kStandardOutput);
-    return m_bStream;
+    return AdoptInPlace(fd, kStandardOutput, true);
 }
 
-bool CFile::AdoptInPlace(int fd, const std::string& strPath)
+bool CFile::AdoptInPlace(int fd, const std::string& strPath, bool bStream)
 {
     struct stat opened {};
     const int nErrno = ::fstat(fd, &opened) != 0 ? errno : IsHeld(KeyOf(opened)) ? EBUSY : 0;
@@ -442,7 +440,8 @@ bool CFile::AdoptInPlace(int fd, const std::string& strPath)
         ::close(fd);
         return false;
     }
-    m_pStore = std::make_unique<CDescriptorStore>(fd, m_bStream);
+    m_pStore = std::make_unique<CDescriptorStore>(fd, bStream);
+    m_bStream = bStream;
     m_bExclusive = true;
     m_id = {KeyOf(opened).first, KeyOf(opened).second};
     std::lock_guard<std::mutex> lock(g_holdersMutex);

@@ -111,7 +111,7 @@ private:
     bool OpenForCreation(const std::string& strPath);
     bool OpenStandardOutput();
     // Holds the device or stream just opened for writing in place.
-    bool AdoptInPlace(int fd, const std::string& strPath);
+    bool AdoptInPlace(int fd, const std::string& strPath, bool bStream = false);
     // Gives the temporary file its final name, unless that name now holds a
     // file this program has open; returns 0 or the errno.
     int Commit() noexcept;
