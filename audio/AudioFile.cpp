@@ -296,6 +296,8 @@ int32_t CAudioFile::WritePlan(const CCutPlan& plan)
     std::vector<std::string> paths;
     for (const CPiece& piece : plan.pieces) {
         spans.push_back(LocatePiece(piece, plan.rule));
+        if (plan.rule == ECutRule::Exact)
+            spans.back()->pPiece = &piece;
         if (!HoldsAudio(*spans.back()))
             return RefuseNoAudio(piece.strPath);
         paths.push_back(piece.strPath);
@@ -306,7 +308,8 @@ int32_t CAudioFile::WritePlan(const CCutPlan& plan)
 int32_t CAudioFile::SaveExactSelection(const std::string& strOutPath, uint64_t nFrom, uint64_t nTo)
 {
     const CPiece piece{std::min(nFrom, nTo), std::max(nFrom, nTo), 0, strOutPath, {}};
-    const SByteSpan span = LocatePiece(piece, ECutRule::Exact);
+    SByteSpan span = LocatePiece(piece, ECutRule::Exact);
+    span.pPiece = &piece;
     if (const int32_t nStatus = WriteSelection(strOutPath, span); nStatus != kStatusOk)
         return CallerStatus(nStatus);
     const uint32_t nRate = GetFrameRate();

@@ -104,12 +104,15 @@ public:
 protected:
     // Where a piece lies in the source, as file offsets: its lead-in from
     // nLeadFrom to nFrom, its own audio from nFrom to nTo, which holds
-    // nFrames sample frames.
+    // nFrames sample frames. pPiece is the piece an exact cut located it for
+    // (its samples and tags, which a clean piece's header and tag carry); null
+    // under the whole-second rules, whose pieces are plain byte copies.
     struct SByteSpan {
         uint64_t nLeadFrom = 0;
         uint64_t nFrom = 0;
         uint64_t nTo = 0;
         uint64_t nFrames = 0;
+        const CPiece* pPiece = nullptr;
     };
     // The locator of the kind: where a piece's frames fall under the rule.
     virtual SByteSpan LocatePiece(const CPiece& piece, ECutRule rule);

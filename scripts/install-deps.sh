@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   sox lame mpg123 twolame ffmpeg
-  libcue-dev
+  libcue-dev libmpg123-dev libtag1-dev
   time locales
   desktop-file-utils appstream man-db groff-base dpkg-dev
   xvfb xdotool x11-utils x11-apps netpbm
