@@ -199,14 +199,19 @@ std::optional<CMp3Decoder::SFrame> CMp3Decoder::Next()
         size_t nBytes = 0;
         const int nResult = mpg123_decode_frame(m_pHandle, &nNumber, &pAudio, &nBytes);
         if (nResult == MPG123_NEW_FORMAT) {
-            long nRate = 0;
-            int nChannels = 0, nEncoding = 0;
-            mpg123_getformat(m_pHandle, &nRate, &nChannels, &nEncoding);
-            m_nChannels = nEncoding == MPG123_ENC_FLOAT_32 && nChannels > 0 ? static_cast<uint32_t>(nChannels) : 0;
+            m_nChannels = 0;
             continue;
         }
         if (nResult != MPG123_OK)
             return std::nullopt;
+        // A restarted stream of the same format is not announced again.
+        if (m_nChannels == 0) {
+            long nRate = 0;
+            int nChannels = 0, nEncoding = 0;
+            if (mpg123_getformat(m_pHandle, &nRate, &nChannels, &nEncoding) == MPG123_OK &&
+                nEncoding == MPG123_ENC_FLOAT_32 && nChannels > 0)
+                m_nChannels = static_cast<uint32_t>(nChannels);
+        }
         if (m_nChannels == 0 || !pAudio || nBytes == 0)
             continue;
         SFrame frame;

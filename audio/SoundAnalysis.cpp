@@ -2,6 +2,7 @@
 
 #include "audio/Mp3Decoder.h"
 #include "audio/Mp3FrameIndex.h"
+#include "audio/Mp3Header.h"
 #include "audio/PeakOverview.h"
 #include "audio/SilentAudioUi.h"
 #include "audio/WaveFile.h"
@@ -57,8 +58,9 @@ public:
     virtual uint64_t GetTotal() const = 0;
     // A rough picture from a sample of the audio.
     virtual void Sketch(CPeakOverview& overview, const std::atomic<bool>& bStop) const = 0;
-    // Makes ready what reading needs; false when the file holds no audio.
-    virtual bool Prepare() = 0;
+    // Makes ready what reading needs; false when the file holds no audio or
+    // bStop was set.
+    virtual bool Prepare(const std::atomic<bool>& bStop) = 0;
     // Hands the frames [nFrom, nTo) to sink in order, until bStop is set.
     virtual void Read(uint64_t nFrom, uint64_t nTo, IFrameSink& sink, const std::atomic<bool>& bStop) const = 0;
 };
@@ -89,7 +91,7 @@ public:
 
     uint32_t GetRate() const override { return m_nRate; }
     uint64_t GetTotal() const override { return m_nTotal; }
-    bool Prepare() override { return true; }
+    bool Prepare(const std::atomic<bool>&) override { return true; }
 
     void Sketch(CPeakOverview& overview, const std::atomic<bool>& bStop) const override
     {
@@ -150,11 +152,74 @@ private:
     uint64_t m_nTotal = 0;
 };
 
+// The frame index of an MPEG audio stream, walked a stretch of the file at a
+// time so that a stop is heeded between stretches: one CMp3FrameIndex for
+// each stretch, the frames and samples of those before counted on.
+class CStretchedFrameIndex {
+public:
+    // Bytes walked at a time: about 20 ms from the page cache.
+    static constexpr uint64_t kStretchBytes = uint64_t{16} << 20;
+
+    // False when stopped, or when no frame was found.
+    bool Build(CFile& file, uint64_t nFirstFrame, uint64_t nAudioEnd, const std::atomic<bool>& bStop)
+    {
+        uint64_t nPos = nFirstFrame, nFrames = 0, nSamples = 0;
+        nAudioEnd = std::min(nAudioEnd, file.GetLength());
+        while (nPos < nAudioEnd) {
+            if (bStop)
+                return false;
+            const uint64_t nEnd = nAudioEnd - nPos > kStretchBytes ? nPos + kStretchBytes : nAudioEnd;
+            SStretch stretch{std::make_unique<CMp3FrameIndex>(), nFrames, nSamples};
+            if (stretch.pIndex->Build(file, nPos, nEnd)) {
+                nFrames += stretch.pIndex->GetFrameCount();
+                nSamples += stretch.pIndex->GetTotalSamples();
+                // Behind the last frame that fitted in the stretch.
+                const uint64_t nNext = stretch.pIndex->FrameAt(stretch.pIndex->GetFrameCount()).nOffset;
+                m_vStretches.push_back(std::move(stretch));
+                if (nNext > nPos) {
+                    nPos = nNext;
+                    continue;
+                }
+            }
+            // No frame in the stretch (a damaged one): search on from near its
+            // end, where a frame running past it may start.
+            nPos = nEnd == nAudioEnd ? nAudioEnd : std::max(nPos + 1, nEnd - mp3::kLongestFrameLength);
+        }
+        m_nFrames = nFrames;
+        m_nSamples = nSamples;
+        return nFrames != 0;
+    }
+
+    uint64_t GetFrameCount() const { return m_nFrames; }
+    uint64_t GetTotalSamples() const { return m_nSamples; }
+    // The boundary before frame k; k at or past the count gives the end.
+    CMp3FrameIndex::SBoundary FrameAt(uint64_t k) const
+    {
+        if (m_vStretches.empty())
+            return {};
+        auto it = std::upper_bound(m_vStretches.begin(), m_vStretches.end(), k,
+                                   [](uint64_t n, const SStretch& stretch) { return n < stretch.nFirst; });
+        const SStretch& stretch = *(it == m_vStretches.begin() ? it : it - 1);
+        CMp3FrameIndex::SBoundary at = stretch.pIndex->FrameAt(k - std::min(k, stretch.nFirst));
+        at.nSample += stretch.nSamples;
+        return at;
+    }
+
+private:
+    struct SStretch {
+        std::unique_ptr<CMp3FrameIndex> pIndex;
+        uint64_t nFirst;   // frames before it
+        uint64_t nSamples; // samples before it
+    };
+    std::vector<SStretch> m_vStretches;
+    uint64_t m_nFrames = 0, m_nSamples = 0;
+};
+
 // The frame indexes last built, so that a zoomed view of a file being
 // analysed does not walk its frames again.
 class CIndexCache {
 public:
-    std::shared_ptr<const CMp3FrameIndex> Find(const std::string& strPath, uint64_t nLength, uint64_t nFirst)
+    std::shared_ptr<const CStretchedFrameIndex> Find(const std::string& strPath, uint64_t nLength, uint64_t nFirst)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         for (const SEntry& entry : m_entries)
@@ -162,7 +227,7 @@ public:
                 return entry.pIndex;
         return nullptr;
     }
-    void Put(const std::string& strPath, uint64_t nLength, uint64_t nFirst, std::shared_ptr<const CMp3FrameIndex> p)
+    void Put(const std::string& strPath, uint64_t nLength, uint64_t nFirst, std::shared_ptr<const CStretchedFrameIndex> p)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_entries.insert(m_entries.begin(), SEntry{strPath, nLength, nFirst, std::move(p)});
@@ -175,7 +240,7 @@ private:
     struct SEntry {
         std::string strPath;
         uint64_t nLength, nFirst;
-        std::shared_ptr<const CMp3FrameIndex> pIndex;
+        std::shared_ptr<const CStretchedFrameIndex> pIndex;
     };
     std::mutex m_mutex;
     std::vector<SEntry> m_entries;
@@ -208,15 +273,15 @@ public:
     uint32_t GetRate() const override { return m_layout.nRate; }
     uint64_t GetTotal() const override { return m_nTotal; }
 
-    bool Prepare() override
+    bool Prepare(const std::atomic<bool>& bStop) override
     {
         m_pIndex = IndexCache().Find(m_strPath, m_nLength, m_layout.nFirstFrame);
         if (!m_pIndex) {
             CFile file;
             if (!file.Open(m_strPath, CFile::EMode::Read))
                 return false;
-            auto pIndex = std::make_shared<CMp3FrameIndex>();
-            if (!pIndex->Build(file, m_layout.nFirstFrame, m_layout.nAudioEnd))
+            auto pIndex = std::make_shared<CStretchedFrameIndex>();
+            if (!pIndex->Build(file, m_layout.nFirstFrame, m_layout.nAudioEnd, bStop))
                 return false;
             m_pIndex = pIndex;
             IndexCache().Put(m_strPath, m_nLength, m_layout.nFirstFrame, m_pIndex);
@@ -329,7 +394,7 @@ private:
     uint64_t m_nLength = 0;
     SMp3Layout m_layout;
     uint64_t m_nTotal = 0;
-    std::shared_ptr<const CMp3FrameIndex> m_pIndex;
+    std::shared_ptr<const CStretchedFrameIndex> m_pIndex;
 };
 
 // The file as WAV when it is one (null when its coding is not read here),
@@ -399,7 +464,7 @@ private:
             m_pSource->Sketch(m_overview, m_bStop);
             if (m_bStop)
                 return;
-            if (m_pSource->Prepare() && !m_bStop)
+            if (m_pSource->Prepare(m_bStop) && !m_bStop)
                 FullPass();
         } catch (...) {
             // A file that fails to read leaves the picture as far as it got.
@@ -476,10 +541,10 @@ std::vector<SPeak> CSoundAnalysis::Detail(const std::string& strPath, uint64_t n
         return {};
     try {
         auto pSource = OpenSource(strPath);
-        if (!pSource || !pSource->Prepare())
+        const std::atomic<bool> bStop{false};
+        if (!pSource || !pSource->Prepare(bStop))
             return {};
         CColumnSink sink(nFrom, nTo, nColumns);
-        const std::atomic<bool> bStop{false};
         pSource->Read(nFrom, nTo, sink, bStop);
         return sink.Result();
     } catch (const std::exception&) {

@@ -1,6 +1,7 @@
 #include "fuzz/FuzzTargets.h"
 
 #include "audio/Mp3File.h"
+#include "audio/SoundAnalysis.h"
 #include "audio/WaveFile.h"
 #include "platform/ByteOrder.h"
 #include "platform/File.h"
@@ -74,6 +75,18 @@ void Cut(CAudioFile& file, const SCut& cut, const std::string& strExt, CFakeUi& 
     });
 }
 
+// The sound analysis of the source, to its end, and a zoomed view of its middle.
+void Analyse(const std::string& strPath)
+{
+    if (auto pAnalysis = CSoundAnalysis::Start(strPath)) {
+        pAnalysis->Wait(nullptr);
+        const uint64_t nTotal = pAnalysis->GetTotalFrames();
+        pAnalysis->Overview(0, nTotal, 64);
+        pAnalysis->GetLevels();
+        CSoundAnalysis::Detail(strPath, nTotal / 2, nTotal / 2 + pAnalysis->GetRate(), 64);
+    }
+}
+
 // Runs one input on files in memory. Returns 0, or 1 (after saying why on
 // standard error) when the source changed or a file written disagrees with
 // itself.
@@ -94,6 +107,8 @@ int Run(EKind kind, const uint8_t* pData, size_t nSize, const std::optional<SCut
                 Cut(*pFile, *cut, strExt, ui);
         }
     }
+    if (!cut)
+        Analyse(strSource);
     int nResult = 0;
     for (const std::string& strPath : files.Paths()) {
         const Bytes& bytes = *files.Find(strPath);

@@ -12,7 +12,8 @@
 // sanitizer report, an abort or an escaping exception; a CFileException is a
 // failure the user is told about, not a fault.
 
-// Opens the bytes as a .wav file and shows its information.
+// Opens the bytes as a .wav file and shows its information; then analyses
+// their sound (as FuzzOpenMp3 does too).
 int FuzzOpenWave(const uint8_t* pData, size_t nSize);
 // Opens the bytes as a .mp3 file and shows its information.
 int FuzzOpenMp3(const uint8_t* pData, size_t nSize);
