@@ -135,27 +135,39 @@ struct CFormatRecord {
     }
 };
 
+// The Broadcast Wave description chunk ("bext"): fixed text fields, then the
+// time of its first sample as a 64-bit sample count since midnight, low and
+// high 32-bit halves, little-endian, 338 bytes into its contents.
+struct CBextRecord {
+    static constexpr uint32_t kTimeReferenceAt = 256 + 32 + 32 + 10 + 8;
+    static constexpr uint32_t kWithTimeReference = kTimeReferenceAt + 8;
+};
+
 // The sizes of a WAV file as this program writes it, for nDataBytes of audio:
 // RIFF header, format chunk (24 bytes, or 26 with extraSize), the extra format
-// bytes, the fact chunk when there is one, the data chunk with a pad byte after
-// an odd count. A file whose RIFF size field could not hold its size is RF64,
-// with a ds64 chunk after the RIFF header. The writer and the estimate both
-// count with it.
+// bytes, the fact chunk when there is one, the chunks an exactly cut piece
+// carries from its source (nCarried bytes, whole chunks with their pad bytes),
+// the data chunk with a pad byte after an odd count. A file whose RIFF size
+// field could not hold its size is RF64, with a ds64 chunk after the RIFF
+// header. The writer and the estimate both count with it.
 struct CWaveLayout {
     uint32_t nFormatPart = 0; // bytes of the format chunk written from its record
     uint32_t nExtra = 0;      // extra format bytes written after it
     uint32_t nFact = 0;       // the whole fact chunk, 0 without one
+    uint64_t nCarried = 0;    // the chunks carried from the source
     uint64_t nRiffSize = 0;   // what the RIFF size counts (the ds64 chunk not included)
     bool bRf64 = false;
 
     static CWaveLayout For(uint16_t extraSize, uint32_t nExtraBytes, bool bFact, uint32_t nFactSize,
-                           uint64_t nDataBytes)
+                           uint64_t nDataBytes, uint64_t nCarried = 0)
     {
         CWaveLayout l;
         l.nFormatPart = extraSize != 0 ? CFormatRecord::kBytes : CFormatRecord::kBytes - 2;
         l.nExtra = nExtraBytes;
         l.nFact = bFact ? nFactSize + CChunkHeader::kBytes : 0;
-        l.nRiffSize = 4 + l.nFormatPart + l.nExtra + l.nFact + CChunkHeader::kBytes + nDataBytes + nDataBytes % 2;
+        l.nCarried = nCarried;
+        l.nRiffSize = 4 + l.nFormatPart + l.nExtra + l.nFact + nCarried + CChunkHeader::kBytes + nDataBytes +
+                      nDataBytes % 2;
         l.bRf64 = l.nRiffSize > UINT32_MAX;
         return l;
     }

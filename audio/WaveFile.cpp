@@ -243,6 +243,24 @@ int32_t CWaveFile::ReadFactChunk()
     return 0;
 }
 
+std::vector<unsigned char> CWaveFile::ReadWholeChunk(uint64_t nPos)
+{
+    unsigned char raw[CChunkHeader::kBytes];
+    m_file.Seek(static_cast<int64_t>(nPos), CFile::EFrom::Begin);
+    if (m_file.Read(raw, sizeof raw) != sizeof raw)
+        return {};
+    const uint32_t nSize = CChunkHeader::FromBytes(raw).size;
+    const uint64_t nLength = m_file.GetLength();
+    if (nSize > kMaxCarriedSize || nPos + CChunkHeader::kBytes > nLength ||
+        nSize > nLength - nPos - CChunkHeader::kBytes)
+        return {};
+    std::vector<unsigned char> chunk(raw, raw + sizeof raw);
+    chunk.resize(CChunkHeader::kBytes + nSize + nSize % 2);
+    if (m_file.Read(chunk.data() + CChunkHeader::kBytes, nSize) != nSize)
+        return {};
+    return chunk;
+}
+
 uint64_t CWaveFile::OverlapBytes(int32_t nSeconds) const
 {
     if (nSeconds <= 0)

@@ -57,6 +57,8 @@ public:
     // Longest chunk list walked, and largest fact chunk kept, before giving up.
     static constexpr unsigned kMaxChunks = 4096;
     static constexpr uint32_t kMaxFactSize = 1u << 20;
+    // Largest chunk an exactly cut piece carries from the source.
+    static constexpr uint32_t kMaxCarriedSize = 1u << 20;
 
 protected:
     SByteSpan LocatePiece(const CPiece& piece, ECutRule rule) override;
@@ -70,9 +72,17 @@ protected:
 
     // Writes the header for nDataBytes bytes of audio: the RIFF header, format
     // chunk, extra format bytes and fact chunk (with the count of those bytes),
+    // the carried chunks as they are given (whole chunks, pad bytes included),
     // then the data chunk header. RF64 with a ds64 chunk after the RIFF header
     // when the sizes do not fit the RIFF header's 32-bit fields.
-    void WriteHeader(CFile& output, uint64_t nDataBytes) const;
+    void WriteHeader(CFile& output, uint64_t nDataBytes, const std::vector<unsigned char>& carried = {}) const;
+    // The chunks an exactly cut piece carries from the source, whole and
+    // padded to an even size, in this order: the Broadcast Wave description
+    // ("bext"), its time reference advanced by nFirstSample, the sample the
+    // piece's audio starts on; the first LIST chunk of type INFO. A chunk
+    // whose contents run past the end of the file, or larger than
+    // kMaxCarriedSize, is not carried.
+    std::vector<unsigned char> CarriedChunks(uint64_t nFirstSample);
     // The pad byte that follows audio of an odd byte count.
     static void WritePadByte(CFile& output, uint64_t nDataBytes);
 
@@ -98,6 +108,10 @@ private:
     // A chunk id of printable characters at nPos whose contents fit in the file.
     bool LooksLikeChunk(uint64_t nPos);
     void ReadDs64Chunk();
+    // The whole chunk whose header is at nPos, padded to an even size, when
+    // its contents lie within the file and are no larger than
+    // kMaxCarriedSize; otherwise none.
+    std::vector<unsigned char> ReadWholeChunk(uint64_t nPos);
 
     struct SChunkEntry {
         FourCC id{};

@@ -70,10 +70,11 @@ uint64_t CWaveFile::SampleCount(uint64_t nBytes) const
     return nBlocks;
 }
 
-void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes) const
+void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes, const std::vector<unsigned char>& carried) const
 {
     const CWaveLayout layout = CWaveLayout::For(m_fmt.extraSize, m_pFormatExtra ? m_fmt.extraSize : 0,
-                                                m_pFactData != nullptr, m_factHeader.size, nDataBytes);
+                                                m_pFactData != nullptr, m_factHeader.size, nDataBytes,
+                                                carried.size());
     const bool bRf64 = layout.bRf64;
     const uint64_t nSamples = SampleCount(nDataBytes);
 
@@ -109,9 +110,41 @@ void CWaveFile::WriteHeader(CFile& output, uint64_t nDataBytes) const
         }
         output.Write(m_pFactData.get() + nSkip, m_factHeader.size - nSkip);
     }
+    if (!carried.empty())
+        output.Write(carried.data(), static_cast<uint32_t>(carried.size()));
     CChunkHeader data{m_dataHeader.id, bRf64 ? UINT32_MAX : static_cast<uint32_t>(nDataBytes)};
     data.ToBytes(raw);
     output.Write(raw, CChunkHeader::kBytes);
+}
+
+std::vector<unsigned char> CWaveFile::CarriedChunks(uint64_t nFirstSample)
+{
+    std::vector<unsigned char> carried;
+    if (const SChunkEntry* pBext = FindListed("bext", 0)) {
+        std::vector<unsigned char> bext = ReadWholeChunk(pBext->nPos);
+        // The piece starts nFirstSample samples after the source did; a time
+        // that would pass 64 bits stays at the largest.
+        constexpr uint32_t kAt = CChunkHeader::kBytes + CBextRecord::kTimeReferenceAt;
+        if (bext.size() >= CChunkHeader::kBytes + CBextRecord::kWithTimeReference &&
+            ReadU32LE(&bext[4]) >= CBextRecord::kWithTimeReference) {
+            uint64_t nTime = ReadU64LE(&bext[kAt]);
+            if (__builtin_add_overflow(nTime, nFirstSample, &nTime))
+                nTime = UINT64_MAX;
+            WriteU64LE(&bext[kAt], nTime);
+        }
+        carried.insert(carried.end(), bext.begin(), bext.end());
+    }
+    for (const SChunkEntry& entry : m_chunks) {
+        if (!IsFourCC(entry.id, "LIST"))
+            continue;
+        std::vector<unsigned char> list = ReadWholeChunk(entry.nPos);
+        if (list.size() >= CChunkHeader::kBytes + 4 && ReadU32LE(&list[4]) >= 4 &&
+            std::equal(list.begin() + CChunkHeader::kBytes, list.begin() + CChunkHeader::kBytes + 4, "INFO")) {
+            carried.insert(carried.end(), list.begin(), list.end());
+            break;
+        }
+    }
+    return carried;
 }
 
 void CWaveFile::WritePadByte(CFile& output, uint64_t nDataBytes)
@@ -213,10 +246,15 @@ bool CWaveFile::HoldsAudio(const SByteSpan& span)
     return span.nTo - span.nFrom >= m_fmt.blockAlign;
 }
 
+// An exactly cut piece carries the source's description and INFO chunks;
+// under the whole-second rules a piece holds only its header and audio.
 void CWaveFile::WritePiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress)
 {
     const uint64_t nBytes = span.nTo - span.nLeadFrom;
-    WriteHeader(output, nBytes);
+    std::vector<unsigned char> carried;
+    if (span.pPiece)
+        carried = CarriedChunks(SampleCount(span.nLeadFrom - m_nDataStart));
+    WriteHeader(output, nBytes, carried);
     m_file.Seek(static_cast<int64_t>(span.nLeadFrom), CFile::EFrom::Begin);
     CopyAll(output, span.nFrom - span.nLeadFrom, nullptr);
     CopyAll(output, span.nTo - span.nFrom, pProgress);
