@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  sox lame mpg123 twolame ffmpeg
+  sox lame mpg123 twolame ffmpeg espeak-ng
   libcue-dev libmpg123-dev libtag1-dev
   time locales
   desktop-file-utils appstream man-db groff-base dpkg-dev
