@@ -34,9 +34,14 @@ struct CMp3ShredArgs {
 // number field converts with atoi, the base file name as typed, and the
 // overlap time the dialog went on with (the user may have changed it there
 // through the main window's Customize command; the split uses this one).
+// bSnap: each cut between fragments moves into the longest pause within
+// nSnapSeconds of it (see SnapToSilences in split/Silences.h); false, as
+// before the dialog offered it, leaves the equal cuts where they are.
 struct CShredAnswer {
     bool bOk = false;
     int32_t nFragments = 0;
     std::string strBaseName;
     int32_t nOverlap = 0;
+    bool bSnap = false;
+    int32_t nSnapSeconds = 0;
 };

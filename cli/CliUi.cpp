@@ -96,7 +96,16 @@ CShredAnswer CCliUi::AnswerShred(const Args& args)
         m_bInputError = true;
         return {};
     }
-    return {true, static_cast<int32_t>(v.nFragments), m_shred.strBaseName, static_cast<int32_t>(v.nOverlap)};
+    CShredAnswer answer;
+    answer.bOk = true;
+    answer.nFragments = static_cast<int32_t>(v.nFragments);
+    answer.strBaseName = m_shred.strBaseName;
+    answer.nOverlap = static_cast<int32_t>(v.nOverlap);
+    if (m_shred.bKeepAnswer) {
+        m_kept = answer;
+        return {};
+    }
+    return answer;
 }
 
 // The estimate's five lines; the split goes on unless only they were asked for.

@@ -20,6 +20,10 @@ public:
         std::string strCount;
         std::string strBaseName;
         bool bEstimateOnly = false;
+        // The split is the command line's own (a plan that cuts at silences):
+        // a confirmed answer is kept for GetKeptAnswer(), and the dialog
+        // answers Cancel, so that the model writes nothing.
+        bool bKeepAnswer = false;
     };
 
     // strSubject: the source's path as the user gave it, which errors name.
@@ -29,6 +33,7 @@ public:
     // True when the shred options failed the dialog's checks, or a fragment's
     // name was refused.
     bool HadInputError() const { return m_bInputError; }
+    const CShredAnswer& GetKeptAnswer() const { return m_kept; }
 
     EMsgAnswer MessageBox(CWnd* pOwner, const std::string& strText, const std::string& strCaption, EMsgIcon icon,
                           EMsgButtons buttons) override;
@@ -50,6 +55,7 @@ private:
     bool m_bShowProgress;
     std::string m_strSubject;
     SShredOptions m_shred;
+    CShredAnswer m_kept;
     bool m_bInputError = false;
     bool m_bOverlapTooLong = false;
     uint32_t m_nOverlap = 0;

@@ -3,12 +3,15 @@
 #include "audio/CutPlanners.h"
 #include "audio/FragmentNames.h"
 #include "audio/OpenAudioFile.h"
+#include "audio/SoundAnalysis.h"
 #include "cli/CliUi.h"
 #include "cli/CutMessages.h"
+#include "cli/TerminalProgress.h"
 #include "platform/FormatText.h"
 #include "platform/StringTable.h"
 #include "split/CueSheet.h"
 #include "split/PieceNames.h"
+#include "split/Silences.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -30,6 +33,75 @@ bool IsStandardOutput(const std::string& strPath)
 const char* KindName(EAudioKind kind)
 {
     return kind == EAudioKind::Wave ? "WAV" : "MP3";
+}
+
+// A length as typed, in seconds at nRate frames a second, for messages.
+std::string LengthText(const CCutTime& time, uint32_t nRate)
+{
+    const double dSeconds = time.bSamples ? static_cast<double>(time.nValue) / std::max(nRate, 1u)
+                                          : static_cast<double>(time.nValue) / static_cast<double>(time.nScale);
+    return FormatText("%g s", dSeconds);
+}
+
+std::string FrameTime(uint64_t nFrame, uint32_t nRate)
+{
+    return FormatCutTime(static_cast<double>(nFrame) / std::max(nRate, 1u));
+}
+
+// The silences of the source, from its sound as the analysis reads or decodes
+// it, under a progress line on a terminal. A signal stops the analysis and
+// ends the run by it. Nothing, with the error printed, when the sound cannot
+// be read.
+std::optional<std::vector<SSilence>> FindFileSilences(const SCutOptions& options, CAudioFile& file)
+{
+    std::unique_ptr<CSoundAnalysis> pAnalysis = CSoundAnalysis::Start(options.strFile);
+    if (!pAnalysis) {
+        PrintFileError(stderr, options.strFile, kAnalysisFailedText);
+        return std::nullopt;
+    }
+    CAnalysisProgress progress(::isatty(STDERR_FILENO) == 1 ? stderr : nullptr, options.strFile);
+    if (!pAnalysis->Wait([&progress](double dDone) { return progress.KeepGoing(dDone); })) {
+        pAnalysis.reset(); // the worker is joined before the run ends
+        progress.EndBySignal();
+    }
+    const uint32_t nRate = file.GetFrameRate();
+    return FindSilences(pAnalysis->GetLevels(), pAnalysis->GetLevelWindow(), file.GetTotalFrames(),
+                        LevelFromDb(options.dThresholdDb), options.minSilence.ToFrames(nRate));
+}
+
+// Cuts off the silence at both ends of each piece; a piece that is all
+// silence is named and left out. False, with the error printed, when no piece
+// is left.
+bool TrimPlan(const SCutOptions& options, CCutPlan& plan, const std::vector<SSilence>& silences, uint32_t nRate)
+{
+    std::vector<size_t> dropped;
+    CCutPlan trimmed = TrimSilences(plan, silences, nRate, &dropped);
+    for (const size_t i : dropped) {
+        const CPiece& piece = plan.pieces[i];
+        PrintFileError(stderr, piece.strPath.empty() ? options.strFile : piece.strPath,
+                       FormatText(kAllSilenceFormat, FrameTime(piece.nFrom, nRate).c_str(),
+                                  FrameTime(piece.nTo, nRate).c_str()));
+    }
+    if (trimmed.pieces.empty()) {
+        PrintFileError(stderr, options.strFile, kNothingButSilenceText);
+        return false;
+    }
+    plan = std::move(trimmed);
+    return true;
+}
+
+// Trims a selection of sample frames as TrimPlan trims a piece.
+bool TrimSelection(const SCutOptions& options, CAudioFile& file, ECutRule rule, uint64_t& nFrom, uint64_t& nTo)
+{
+    const std::optional<std::vector<SSilence>> silences = FindFileSilences(options, file);
+    if (!silences)
+        return false;
+    CCutPlan plan = PlanSelection(rule, nFrom, nTo, {});
+    if (!TrimPlan(options, plan, *silences, file.GetFrameRate()))
+        return false;
+    nFrom = plan.pieces[0].nFrom;
+    nTo = plan.pieces[0].nTo;
+    return true;
 }
 
 // Opens the source; null, with the error printed, when it cannot be used.
@@ -113,14 +185,28 @@ int Save(const SCutOptions& options, CAudioFile& file)
                       FormatCutTime(static_cast<double>(nFirst) / dRate), FormatCutTime(static_cast<double>(nLast) / dRate));
         if (!output)
             return kExitFailure;
-        return ReportWriteStatus(file.SaveExactSelection(*output, nFirst, nLast), options.strOutput, file);
+        uint64_t nTrimFrom = nFirst, nTrimTo = std::min(nLast, file.GetTotalFrames());
+        if (options.bTrim && !TrimSelection(options, file, ECutRule::Exact, nTrimFrom, nTrimTo))
+            return kExitFailure;
+        return ReportWriteStatus(file.SaveExactSelection(*output, nTrimFrom, options.bTrim ? nTrimTo : nLast),
+                                 options.strOutput, file);
     }
     const int32_t nFirst = std::min(options.nFrom, options.nTo), nLast = std::max(options.nFrom, options.nTo);
     const std::optional<std::string> output = CheckSave(options, file, nFirst == nLast || nFirst >= file.GetDuration(),
                                                         FormatClock(nFirst, false), FormatClock(nLast, false));
     if (!output)
         return kExitFailure;
-    return ReportWriteStatus(file.SaveSelection(*output, options.nFrom, options.nTo, 1), options.strOutput, file);
+    if (!options.bTrim)
+        return ReportWriteStatus(file.SaveSelection(*output, options.nFrom, options.nTo, 1), options.strOutput, file);
+    // Trimmed on whole seconds: the start down to one, the end up to one, never into the sound.
+    const uint64_t nRate = file.GetFrameRate();
+    const uint64_t nEnd = std::min<uint64_t>(static_cast<uint64_t>(nLast) * nRate, file.GetTotalFrames());
+    uint64_t nTrimFrom = static_cast<uint64_t>(nFirst) * nRate, nTrimTo = nEnd;
+    if (!TrimSelection(options, file, ECutRule::WholeSeconds, nTrimFrom, nTrimTo))
+        return kExitFailure;
+    const auto nFromSecond = static_cast<int32_t>(nTrimFrom / std::max<uint64_t>(nRate, 1));
+    const auto nToSecond = nTrimTo == nEnd ? nLast : static_cast<int32_t>(nTrimTo / std::max<uint64_t>(nRate, 1));
+    return ReportWriteStatus(file.SaveSelection(*output, nFromSecond, nToSecond, 1), options.strOutput, file);
 }
 
 // A base that names a folder puts the fragments there under the source's name.
@@ -134,11 +220,50 @@ std::string FragmentBaseName(const SCutOptions& options)
            std::filesystem::path(options.strFile).filename().string();
 }
 
+const char* FragmentExt(const std::string& strPath)
+{
+    return AudioKindFromPath(strPath) == EAudioKind::Wave ? ".wav" : ".mp3";
+}
+
+// The equal split the dialog's checks confirmed, as a plan: each cut moved
+// into a pause (--snap) and the silence at the ends of the fragments cut off
+// (--trim). Under the whole-second rules the equal cuts first go to the
+// nearest whole second, as every cut of such a plan must.
+int ShredAtSilences(const SCutOptions& options, CAudioFile& file, const CShredAnswer& answer)
+{
+    const std::optional<std::vector<SSilence>> silences = FindFileSilences(options, file);
+    if (!silences)
+        return kExitFailure;
+    const ECutRule rule = options.bExact ? ECutRule::Exact : ECutRule::WholeSeconds;
+    const uint32_t nRate = file.GetFrameRate();
+    const auto n = static_cast<unsigned>(answer.nFragments);
+    CCutPlan plan = PlanEqual(rule, file.GetTotalFrames(), n,
+                              uint64_t{nRate} * static_cast<uint64_t>(std::max(0, answer.nOverlap)));
+    const std::string strExt = FragmentExt(options.strFile);
+    const std::string strBase = FragmentBase(answer.strBaseName, file.GetFilePath(), ToUpperUtf8(strExt));
+    for (unsigned i = 0; i < n; ++i)
+        plan.pieces[i].strPath = FragmentPath(strBase, i + 1, strExt);
+    std::vector<uint64_t> missed;
+    plan = SnapToSilences(plan, options.bSnap ? *silences : std::vector<SSilence>{}, nRate,
+                          options.bSnap ? options.snap.ToFrames(nRate) : 0, &missed);
+    for (const uint64_t nPoint : options.bSnap ? missed : std::vector<uint64_t>{})
+        PrintFileError(stderr, options.strFile,
+                       FormatText(kSnapMissedFormat, LengthText(options.snap, nRate).c_str(),
+                                  FrameTime(nPoint, nRate).c_str()));
+    if (options.bTrim && !TrimPlan(options, plan, *silences, nRate))
+        return kExitFailure;
+    const int32_t nStatus = file.WritePlan(plan);
+    for (const std::string& strPath : file.GetWrittenFragments())
+        std::printf("%s\n", strPath.c_str());
+    return ReportWriteStatus(nStatus, {}, file);
+}
+
 int Shred(const SCutOptions& options, CAudioFile& file, CCliUi& ui)
 {
     file.SetOverlapTime(options.nOverlap);
     file.SetExactCuts(options.bExact);
-    ui.SetShredOptions({options.strCount, FragmentBaseName(options), options.bEstimateOnly});
+    const bool bAtSilences = options.bSnap || options.bTrim;
+    ui.SetShredOptions({options.strCount, FragmentBaseName(options), options.bEstimateOnly, bAtSilences});
     auto printWritten = [&] {
         for (const std::string& strPath : file.GetWrittenFragments())
             std::printf("%s\n", strPath.c_str());
@@ -148,6 +273,8 @@ int Shred(const SCutOptions& options, CAudioFile& file, CCliUi& ui)
         printWritten();
         if (ui.HadInputError())
             return kExitFailure;
+        if (bAtSilences && nStatus == kStatusOk)
+            return ui.GetKeptAnswer().bOk ? ShredAtSilences(options, file, ui.GetKeptAnswer()) : kExitOk;
         if (nStatus != kStatusOk) {
             PrintFileError(stderr, file.GetFailedOutput(), LoadResString(static_cast<unsigned>(nStatus)),
                            file.GetCreateError());
@@ -253,7 +380,7 @@ std::optional<CCutPlan> PlanFromTimes(const SCutOptions& options, CAudioFile& fi
 bool NamePieces(const SCutOptions& options, CCutPlan& plan)
 {
     const std::filesystem::path source(options.strFile);
-    const std::string strExt = AudioKindFromPath(options.strFile) == EAudioKind::Wave ? ".wav" : ".mp3";
+    const std::string strExt = FragmentExt(options.strFile);
     const std::string strFolder = options.strOutput.empty() ? FolderOf(options.strFile) : options.strOutput;
     const std::string strBase = FragmentBase("", strFolder + "/" + source.filename().string(), ToUpperUtf8(strExt));
     const auto n = static_cast<unsigned>(plan.pieces.size());
@@ -285,17 +412,57 @@ bool NamePieces(const SCutOptions& options, CCutPlan& plan)
     return true;
 }
 
+// Pieces cut in the middle of every silence, the cuts printed; nothing, with
+// the reason printed, when there is no silence to cut at.
+std::optional<CCutPlan> PlanFromSilences(const SCutOptions& options, CAudioFile& file, ECutRule rule,
+                                         uint64_t nLeadIn, const std::vector<SSilence>& silences)
+{
+    const uint32_t nRate = file.GetFrameRate();
+    size_t nPassedOver = 0;
+    CCutPlan plan = PlanAtSilences(rule, nRate, file.GetTotalFrames(), silences, options.minPiece.ToFrames(nRate),
+                                   nLeadIn, &nPassedOver);
+    if (plan.pieces.size() < 2)
+        PrintFileError(stderr, options.strFile,
+                       FormatText(kNoSilenceFormat, options.dThresholdDb,
+                                  LengthText(options.minSilence, nRate).c_str()));
+    if (nPassedOver != 0)
+        PrintFileError(stderr, options.strFile, FormatText(kSilencesPassedOverFormat, nPassedOver));
+    if (plan.pieces.size() < 2)
+        return std::nullopt;
+    std::string strCuts;
+    for (size_t i = 1; i < plan.pieces.size(); ++i)
+        strCuts += (i > 1 ? ", " : "") + FrameTime(plan.pieces[i].nFrom, nRate);
+    std::printf("%s\n", FormatText(kSilenceCutsFormat, plan.pieces.size() - 1, strCuts.c_str()).c_str());
+    return plan;
+}
+
 int Split(const SCutOptions& options, CAudioFile& file)
 {
     const ECutRule rule = options.bExact ? ECutRule::Exact : ECutRule::WholeSeconds;
     const uint32_t nRate = file.GetFrameRate();
     const uint64_t nLeadIn = options.bExact ? options.overlap.ToFrames(nRate) : options.overlap.WholeSeconds() * nRate;
     bool bUsage = false;
-    std::optional<CCutPlan> plan = options.strCue.empty() ? PlanFromTimes(options, file, rule, nLeadIn, bUsage)
-                                                          : PlanFromCue(options, file, rule, nLeadIn);
-    if (!plan)
+    std::optional<CCutPlan> plan;
+    if (!options.at.empty())
+        plan = PlanFromTimes(options, file, rule, nLeadIn, bUsage);
+    else if (!options.strCue.empty())
+        plan = PlanFromCue(options, file, rule, nLeadIn);
+    if (!plan && !options.bSilence)
         return bUsage ? kExitUsage : kExitFailure;
+    // The times are checked before the sound is analysed: a usage error does not wait for it.
+    std::optional<std::vector<SSilence>> silences;
+    if (options.bSilence || options.bTrim) {
+        silences = FindFileSilences(options, file);
+        if (!silences)
+            return kExitFailure;
+    }
+    if (options.bSilence)
+        plan = PlanFromSilences(options, file, rule, nLeadIn, *silences);
+    if (!plan)
+        return kExitFailure;
     if (!NamePieces(options, *plan))
+        return kExitFailure;
+    if (options.bTrim && !TrimPlan(options, *plan, *silences, nRate))
         return kExitFailure;
     const int32_t nStatus = file.WritePlan(*plan);
     for (const std::string& strPath : file.GetWrittenFragments())

@@ -1,7 +1,13 @@
 #include "cli/CutOptions.h"
 
+#include "platform/FormatText.h"
+
 #include <array>
 #include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include <strings.h>
 
 const char* const kCutHelp =
     "Usage: tolvane-cut info FILE\n"
@@ -9,6 +15,8 @@ const char* const kCutHelp =
     "  or:  tolvane-cut shred FILE... -n N [--overlap TIME] [--base BASE] [--estimate] [--exact]\n"
     "  or:  tolvane-cut split FILE... --at TIME,TIME,... [--exact] [--overlap TIME] [-o DIR] [--name TEMPLATE]\n"
     "  or:  tolvane-cut split FILE --cue SHEET [--exact] [--overlap TIME] [-o DIR] [--name TEMPLATE]\n"
+    "  or:  tolvane-cut split FILE... --silence [--threshold DB] [--min-silence TIME] [--min-piece TIME]\n"
+    "                  [--exact] [--overlap TIME] [-o DIR] [--name TEMPLATE]\n"
     "  or:  tolvane-cut help | --help | --version\n"
     "Cut a WAV or MP3 file as bytes, never decoding or re-encoding it.\n"
     "\n"
@@ -16,7 +24,8 @@ const char* const kCutHelp =
     "  info                print the values read from the file's header\n"
     "  save                write the audio from --from to --to as a new file\n"
     "  shred               split the file into N equal, numbered fragments\n"
-    "  split               split the file at the given times, or at a cue sheet's tracks\n"
+    "  split               split the file at the given times, at a cue sheet's tracks,\n"
+    "                      or in its pauses\n"
     "  help                print this help\n"
     "\n"
     "Options:\n"
@@ -37,6 +46,18 @@ const char* const kCutHelp =
     "      --cue SHEET     cut where the cue sheet's tracks start (split)\n"
     "      --name TEMPLATE name the pieces from {n}, {nn}, {N}, {title}, {performer},\n"
     "                      {album} and {base}; the extension is added (split)\n"
+    "      --silence       cut in the middle of every silence (split)\n"
+    "      --min-piece TIME  join a piece shorter than TIME to the next one\n"
+    "                      (split --silence; default: 0)\n"
+    "      --snap TIME     move each cut into the longest silence within TIME of it;\n"
+    "                      a cut with none stays, and is named (shred)\n"
+    "      --trim          cut off the silence at the start and end of each piece;\n"
+    "                      a piece that is all silence is not written (save, shred,\n"
+    "                      split)\n"
+    "      --threshold DB  a silence stays below DB dBFS, -144 to below 0 (default:\n"
+    "                      -40) (with --silence, --snap, --trim)\n"
+    "      --min-silence TIME  a silence lasts at least TIME (default: 0.5)\n"
+    "                      (with --silence, --snap, --trim)\n"
     "      --exact         cut at the sample frame nearest each time (WAV), or at\n"
     "                      the nearest frame boundary (MP3), not at whole seconds\n"
     "  -h, --help          print this help and exit\n"
@@ -47,14 +68,22 @@ const char* const kCutHelp =
     "is refused. TIME is SS, MM:SS or HH:MM:SS, whole seconds from the start of the\n"
     "audio; with --exact also with a fraction (1:23:45.5) or as Ns, N sample frames.\n"
     "split --at names the pieces as shred names its fragments, split --cue\n"
-    "'NN - TITLE.ext'. Exit status: 0 when done, 1 when a file is refused or cannot\n"
-    "be written, 2 for a usage error.\n";
+    "'NN - TITLE.ext'. Silences are found by decoding the audio (a progress line\n"
+    "shows; Ctrl-C stops it); lengths (--min-silence, --min-piece, --snap) may\n"
+    "have a fraction without --exact. Without --exact every cut at a silence is a\n"
+    "whole second inside it (a silence holding none is passed over, and a --snap\n"
+    "cut with no silence in reach goes to the nearest whole second); with it, the\n"
+    "middle of the silence. Exit status: 0 when done, 1 when a file is refused,\n"
+    "cannot be written or has no silence to cut at, 2 for a usage error.\n";
 
 namespace {
 
 enum : unsigned { kInfo = 1, kSave = 2, kShred = 4, kSplit = 8 };
 
-enum class EOption { From, To, Output, Count, Overlap, Base, Estimate, Exact, At, Cue, Name, Help, Version };
+enum class EOption {
+    From, To, Output, Count, Overlap, Base, Estimate, Exact, At, Cue, Name,
+    Silence, Trim, Snap, Threshold, MinSilence, MinPiece, Help, Version
+};
 
 struct SOptionRule {
     EOption option;
@@ -64,7 +93,7 @@ struct SOptionRule {
     unsigned nCommands; // the commands that take it; 0: any
 };
 
-constexpr std::array<SOptionRule, 13> kOptions{{
+constexpr std::array<SOptionRule, 19> kOptions{{
     {EOption::From, "--from", 0, true, kSave},
     {EOption::To, "--to", 0, true, kSave},
     {EOption::Output, "--output", 'o', true, kSave | kSplit},
@@ -76,6 +105,12 @@ constexpr std::array<SOptionRule, 13> kOptions{{
     {EOption::At, "--at", 0, true, kSplit},
     {EOption::Cue, "--cue", 0, true, kSplit},
     {EOption::Name, "--name", 0, true, kSplit},
+    {EOption::Silence, "--silence", 0, false, kSplit},
+    {EOption::Trim, "--trim", 0, false, kSave | kShred | kSplit},
+    {EOption::Snap, "--snap", 0, true, kShred},
+    {EOption::Threshold, "--threshold", 0, true, kSave | kShred | kSplit},
+    {EOption::MinSilence, "--min-silence", 0, true, kSave | kShred | kSplit},
+    {EOption::MinPiece, "--min-piece", 0, true, kSplit},
     {EOption::Help, "--help", 'h', false, 0},
     {EOption::Version, "--version", 0, false, 0},
 }};
@@ -171,6 +206,41 @@ std::string CheckWhole(const std::string& strName, const std::string& strValue, 
            (time.bSamples ? "a time in samples needs --exact" : "whole seconds only, no fractions");
 }
 
+// A length: a time that is not a cut point, so a fraction or samples are fine
+// without --exact; bPositive refuses 0. Returns an error text, empty when fine.
+std::string TakeLength(const SGiven& given, CCutTime& time, bool bPositive)
+{
+    if (std::string strError = TakeTime(given.strName, given.strValue, time); !strError.empty())
+        return strError;
+    if (bPositive && time.nValue == 0)
+        return "invalid time " + Quoted(given.strValue) + " for " + given.strName + ": give a length above 0";
+    return {};
+}
+
+// A level in dBFS, "-40" or "-40dB": below full scale, and no lower than
+// kLowestSilenceDb. Returns an error text, empty when fine.
+std::string TakeThreshold(const std::string& strValue, double& dDb)
+{
+    std::string strNumber = strValue;
+    for (const char* pUnit : {"dBFS", "dB"}) {
+        const size_t nUnit = std::strlen(pUnit);
+        if (strNumber.size() > nUnit && strcasecmp(strNumber.c_str() + strNumber.size() - nUnit, pUnit) == 0) {
+            strNumber.resize(strNumber.size() - nUnit);
+            break;
+        }
+    }
+    const char* pStart = strNumber.c_str();
+    char* pEnd = nullptr;
+    const double d = std::strtod(pStart, &pEnd);
+    const bool bNumber = !strNumber.empty() && pEnd == pStart + strNumber.size() &&
+                         strNumber.find_first_not_of("+-.0123456789") == std::string::npos;
+    if (!bNumber || !(d >= kLowestSilenceDb && d < 0.0))
+        return "invalid threshold " + Quoted(strValue) + " for --threshold: give a level in dBFS from " +
+               FormatText("%g", kLowestSilenceDb) + " to below 0, such as -40";
+    dDb = d;
+    return {};
+}
+
 std::string TakeTimes(const SGiven& given, SCutOptions& options)
 {
     size_t nStart = 0;
@@ -191,7 +261,7 @@ std::string TakeTimes(const SGiven& given, SCutOptions& options)
 std::string ApplyOptions(const std::vector<SGiven>& given, const std::string& strCommand, unsigned nCommand,
                          SCutOptions& options)
 {
-    bool bFrom = false, bTo = false, bCount = false;
+    bool bFrom = false, bTo = false, bCount = false, bSilenceRule = false, bMinPiece = false;
     std::string strFrom, strTo, strOverlap;
     for (const SGiven& g : given) {
         if (g.pRule->nCommands != 0 && (g.pRule->nCommands & nCommand) == 0)
@@ -236,6 +306,28 @@ std::string ApplyOptions(const std::vector<SGiven>& given, const std::string& st
         case EOption::Name:
             options.strNameTemplate = g.strValue;
             break;
+        case EOption::Silence:
+            options.bSilence = true;
+            break;
+        case EOption::Trim:
+            options.bTrim = true;
+            break;
+        case EOption::Snap:
+            strError = TakeLength(g, options.snap, true);
+            options.bSnap = true;
+            break;
+        case EOption::Threshold:
+            strError = TakeThreshold(g.strValue, options.dThresholdDb);
+            bSilenceRule = true;
+            break;
+        case EOption::MinSilence:
+            strError = TakeLength(g, options.minSilence, true);
+            bSilenceRule = true;
+            break;
+        case EOption::MinPiece:
+            strError = TakeLength(g, options.minPiece, false);
+            bMinPiece = true;
+            break;
         case EOption::Help:
         case EOption::Version:
             break;
@@ -261,8 +353,13 @@ std::string ApplyOptions(const std::vector<SGiven>& given, const std::string& st
         return std::string("save needs ") + (!bFrom ? "--from" : !bTo ? "--to" : "-o OUT");
     if (nCommand == kShred && !bCount)
         return "shred needs -n";
-    if (nCommand == kSplit && options.at.empty() == options.strCue.empty())
-        return "split needs either --at or --cue";
+    if (nCommand == kSplit && (options.at.empty() ? 0 : 1) + (options.strCue.empty() ? 0 : 1) +
+                                      (options.bSilence ? 1 : 0) != 1)
+        return "split needs one of --at, --cue or --silence";
+    if (bSilenceRule && !options.bSilence && !options.bSnap && !options.bTrim)
+        return "--threshold and --min-silence need --silence, --snap or --trim";
+    if (bMinPiece && !options.bSilence)
+        return "--min-piece needs --silence";
     return {};
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/CutTime.h"
+#include "split/Silences.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,16 @@ struct SCutOptions {
     std::vector<std::string> atText;
     std::string strCue;
     std::string strNameTemplate;
+    // Cutting at silences: split --silence, shred --snap, --trim. The lengths
+    // take a fraction or samples whatever the cut rule, since they are not
+    // cut points.
+    bool bSilence = false;
+    bool bTrim = false;
+    bool bSnap = false;
+    double dThresholdDb = kDefaultSilenceDb;                       // a silence stays below it...
+    CCutTime minSilence{false, kDefaultMinSilenceMillis, 1000}; // ...at least this long
+    CCutTime minPiece; // split --silence joins a shorter piece to the next
+    CCutTime snap;     // shred: how far a cut may move into a pause
 };
 
 // The options, or the one line that says what is wrong with the arguments.

@@ -71,3 +71,15 @@ inline constexpr const char* kCancelledText = "The writing was cancelled."; // 1
 inline constexpr const char* kCancelledCaption = "Information";
 inline constexpr const char* kCancelledNothingWrittenText = "No file was written.";
 inline constexpr const char* kCancelledWrittenText = "These files were written:";
+
+// Cutting at silences (tolvane-cut split --silence, shred --snap, --trim).
+inline constexpr const char* kAnalysingText = "finding the silences";
+inline constexpr const char* kAnalysisFailedText = "cannot read the sound to find its silences";
+inline constexpr const char* kNoSilenceFormat =
+    "no silence below %g dBFS lasting %s or more to cut at; nothing was written";
+inline constexpr const char* kSilencesPassedOverFormat =
+    "warning: %zu silence(s) hold no whole second to cut at; --exact cuts there too";
+inline constexpr const char* kSilenceCutsFormat = "Cutting at %zu silence(s): %s";
+inline constexpr const char* kSnapMissedFormat = "warning: no silence within %s of the cut at %s; the cut stays there";
+inline constexpr const char* kAllSilenceFormat = "all silence from %s to %s; not written";
+inline constexpr const char* kNothingButSilenceText = "nothing but silence; nothing was written";
