@@ -7,11 +7,13 @@
 #include "audio/SilentAudioUi.h"
 #include "audio/WaveFile.h"
 #include "audio/WavePeaks.h"
+#include "platform/ByteOrder.h"
 #include "platform/File.h"
 
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -215,22 +217,48 @@ private:
     uint64_t m_nFrames = 0, m_nSamples = 0;
 };
 
+// What tells a file from the one that stood under its name before: its
+// length, its modification time and its first and last bytes.
+uint64_t Stamp(CFile& file, const std::string& strPath)
+{
+    constexpr uint32_t kEndBytes = 4096;
+    uint64_t nHash = 14695981039346656037ull;
+    auto mix = [&nHash](const unsigned char* p, size_t n) {
+        for (size_t i = 0; i < n; ++i)
+            nHash = (nHash ^ p[i]) * 1099511628211ull;
+    };
+    const uint64_t nLength = file.GetLength();
+    std::error_code ec;
+    const auto nTime = std::filesystem::last_write_time(strPath, ec).time_since_epoch().count();
+    unsigned char fields[16];
+    WriteU64LE(fields, nLength);
+    WriteU64LE(fields + 8, static_cast<uint64_t>(ec ? 0 : nTime));
+    mix(fields, sizeof fields);
+    std::vector<unsigned char> bytes(kEndBytes);
+    for (uint64_t nAt : {uint64_t{0}, nLength > kEndBytes ? nLength - kEndBytes : 0}) {
+        file.Seek(static_cast<int64_t>(nAt), CFile::EFrom::Begin);
+        mix(bytes.data(), file.Read(bytes.data(), kEndBytes));
+    }
+    return nHash;
+}
+
 // The frame indexes last built, so that a zoomed view of a file being
 // analysed does not walk its frames again.
 class CIndexCache {
 public:
-    std::shared_ptr<const CStretchedFrameIndex> Find(const std::string& strPath, uint64_t nLength, uint64_t nFirst)
+    // A file is known by its path and a stamp of its length, time and bytes.
+    std::shared_ptr<const CStretchedFrameIndex> Find(const std::string& strPath, uint64_t nStamp)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         for (const SEntry& entry : m_entries)
-            if (entry.strPath == strPath && entry.nLength == nLength && entry.nFirst == nFirst)
+            if (entry.strPath == strPath && entry.nStamp == nStamp)
                 return entry.pIndex;
         return nullptr;
     }
-    void Put(const std::string& strPath, uint64_t nLength, uint64_t nFirst, std::shared_ptr<const CStretchedFrameIndex> p)
+    void Put(const std::string& strPath, uint64_t nStamp, std::shared_ptr<const CStretchedFrameIndex> p)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        m_entries.insert(m_entries.begin(), SEntry{strPath, nLength, nFirst, std::move(p)});
+        m_entries.insert(m_entries.begin(), SEntry{strPath, nStamp, std::move(p)});
         if (m_entries.size() > kEntries)
             m_entries.pop_back();
     }
@@ -239,7 +267,7 @@ private:
     static constexpr size_t kEntries = 2;
     struct SEntry {
         std::string strPath;
-        uint64_t nLength, nFirst;
+        uint64_t nStamp;
         std::shared_ptr<const CStretchedFrameIndex> pIndex;
     };
     std::mutex m_mutex;
@@ -264,7 +292,7 @@ public:
             return nullptr;
         auto pSource = std::make_unique<CMp3Source>();
         pSource->m_strPath = file.GetFilePath();
-        pSource->m_nLength = file.GetLength();
+        pSource->m_nStamp = Stamp(file, strPath);
         pSource->m_layout = *layout;
         pSource->m_nTotal = layout->nEstimate;
         return pSource;
@@ -275,7 +303,7 @@ public:
 
     bool Prepare(const std::atomic<bool>& bStop) override
     {
-        m_pIndex = IndexCache().Find(m_strPath, m_nLength, m_layout.nFirstFrame);
+        m_pIndex = IndexCache().Find(m_strPath, m_nStamp);
         if (!m_pIndex) {
             CFile file;
             if (!file.Open(m_strPath, CFile::EMode::Read))
@@ -284,7 +312,7 @@ public:
             if (!pIndex->Build(file, m_layout.nFirstFrame, m_layout.nAudioEnd, bStop))
                 return false;
             m_pIndex = pIndex;
-            IndexCache().Put(m_strPath, m_nLength, m_layout.nFirstFrame, m_pIndex);
+            IndexCache().Put(m_strPath, m_nStamp, m_pIndex);
         }
         m_nTotal = m_layout.PlayedOf(m_pIndex->GetTotalSamples());
         return m_pIndex->GetFrameCount() != 0;
@@ -391,7 +419,7 @@ private:
     }
 
     std::string m_strPath;
-    uint64_t m_nLength = 0;
+    uint64_t m_nStamp = 0;
     SMp3Layout m_layout;
     uint64_t m_nTotal = 0;
     std::shared_ptr<const CStretchedFrameIndex> m_pIndex;

@@ -99,6 +99,15 @@ void Warm(const std::string& strPath)
 
 double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
+// CPU seconds the process has used, all threads.
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 double PeakRssMiB()
 {
     rusage usage{};
@@ -109,6 +118,7 @@ double PeakRssMiB()
 void Measure(const char* pName, const std::string& strPath)
 {
     Warm(strPath);
+    const double dCpuStart = CpuSeconds();
     const auto tStart = Clock::now();
     auto pAnalysis = CSoundAnalysis::Start(strPath);
     const double dStarted = Since(tStart);
@@ -127,6 +137,7 @@ void Measure(const char* pName, const std::string& strPath)
     }
     pAnalysis->Wait(nullptr);
     const double dFull = Since(tStart);
+    const double dCpu = CpuSeconds() - dCpuStart;
     if (dFirst < 0)
         dFirst = dFull;
     const double dSeconds = static_cast<double>(pAnalysis->GetTotalFrames()) / pAnalysis->GetRate();
@@ -138,6 +149,8 @@ void Measure(const char* pName, const std::string& strPath)
                 static_cast<double>(std::filesystem::file_size(strPath)) / 1e6);
     std::printf("  Start returned after %.2f ms; first picture %.3f s; full picture %.2f s (%.0fx real time)\n",
                 dStarted * 1e3, dFirst, dFull, dSeconds / dFull);
+    std::printf("  CPU: %.2f s (%.0fx real time per CPU second; the machine's load shows in the wall-clock figure)\n",
+                dCpu, dSeconds / dCpu);
     std::printf("  levels: %zu windows of %u frames (%.1f MB); zoom of 20 s: %.1f ms (%zu columns)\n",
                 pAnalysis->GetLevels().size(), pAnalysis->GetLevelWindow(),
                 static_cast<double>(pAnalysis->GetLevels().size() * sizeof(float)) / 1e6, dDetail * 1e3, detail.size());

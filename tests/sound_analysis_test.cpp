@@ -145,22 +145,34 @@ TEST(SoundAnalysis, CancelStopsTheWorkerAndWaitSaysSo)
     pAnalysis = CSoundAnalysis::Start(dir / "long.wav"); // and the destructor while it runs
 }
 
-// 36 s: 40% silence, then a loud tone. The two halves are decoded apart; the
-// tone starts where it starts in the source, counted as a gapless decoder plays.
-TEST(SoundAnalysis, Mp3IsPicturedWhereAGaplessDecoderPlaysIt)
+// 36 s: 40% silence, then a loud tone to the end. The two halves are decoded
+// apart; the tone starts where a decoder plays it: gapless with a LAME tag,
+// after the encoder's and decoder's delays (576 + 529) without one.
+struct SMp3Case {
+    const char* name;
+    std::vector<std::string> lameOptions;
+    uint32_t nDelay;
+};
+
+class SoundAnalysisMp3 : public testing::TestWithParam<SMp3Case> {};
+
+TEST_P(SoundAnalysisMp3, IsPicturedWhereADecoderPlaysIt)
 {
     if (!HaveProgram("lame") || !HaveProgram("mpg123"))
         GTEST_SKIP() << "lame and mpg123 are needed";
-    constexpr uint32_t nRate = 44100, nFrames = 36 * nRate, nOnset = nFrames * 2 / 5;
+    constexpr uint32_t nRate = 44100, nFrames = 36 * nRate, nOnsetInSource = nFrames * 2 / 5;
+    const uint32_t nOnset = nOnsetInSource + GetParam().nDelay;
     CTempDir dir;
     Bytes pcm;
     for (uint32_t i = 0; i < nFrames; ++i) {
-        const auto s = static_cast<int16_t>(i < nOnset ? 0 : 16000 * std::sin(2 * std::numbers::pi * 440 * i / nRate));
+        const double d = i < nOnsetInSource ? 0 : 16000 * std::sin(2 * std::numbers::pi * 440 * i / nRate);
+        const auto s = static_cast<int16_t>(d);
         const auto lo = static_cast<unsigned char>(s), hi = static_cast<unsigned char>(s >> 8);
         pcm.insert(pcm.end(), {lo, hi, lo, hi});
     }
     WriteBytes(dir / "in.pcm", pcm);
-    ASSERT_EQ(RunCommand({"lame", "--quiet", "-r", "-s", "44.1", "-b", "128", dir / "in.pcm", dir / "a.mp3"}).nExit, 0);
+    const std::vector<std::string> lame{"lame", "--quiet", "-r", "-s", "44.1", "-b", "128"};
+    ASSERT_EQ(RunCommand(lame + GetParam().lameOptions + std::vector<std::string>{dir / "in.pcm", dir / "a.mp3"}).nExit, 0);
     const size_t nPlayed = RunCommand({"mpg123", "-q", "-s", dir / "a.mp3"}).strOut.size() / 4;
 
     auto pAnalysis = CSoundAnalysis::Start(dir / "a.mp3");
@@ -176,12 +188,12 @@ TEST(SoundAnalysis, Mp3IsPicturedWhereAGaplessDecoderPlaysIt)
     const uint32_t nWindow = pAnalysis->GetLevelWindow();
     const auto levels = pAnalysis->GetLevels();
     ASSERT_EQ(levels.size(), (nPlayed + nWindow - 1) / nWindow);
-    const size_t nLoud = static_cast<size_t>(std::find_if(levels.begin(), levels.end(), [](float f) { return f > 0.2f; }) -
-                                             levels.begin());
+    const auto nLoud = std::find_if(levels.begin(), levels.end(), [](float f) { return f > 0.2f; }) - levels.begin();
     EXPECT_NEAR(static_cast<double>(nLoud), nOnset / nWindow, 1.0);
-    // Around the middle, where the second half's decoding starts, the tone goes on unbroken.
+    // Around the middle, where the second half's decoding starts, and up to the last frame, the tone goes on.
     for (size_t k = levels.size() * 45 / 100; k < levels.size() * 55 / 100; ++k)
         ASSERT_NEAR(levels[k], 0.345, 0.03) << k;
+    EXPECT_GT(levels[(nFrames + GetParam().nDelay) / nWindow - 2], 0.2);
     for (const auto& [nFrom, bLoud] : {std::pair{nOnset / 2, false}, {nOnset * 2, true}}) {
         const auto detail = CSoundAnalysis::Detail(dir / "a.mp3", nFrom, nFrom + nRate, 20);
         ASSERT_EQ(detail.size(), 20u);
@@ -189,5 +201,8 @@ TEST(SoundAnalysis, Mp3IsPicturedWhereAGaplessDecoderPlaysIt)
             EXPECT_EQ(peak.bKnown && peak.fMax > 0.4, bLoud);
     }
 }
+
+const SMp3Case kMp3Cases[] = {{"LameTag", {}, 0}, {"NoInformationFrame", {"-t"}, 576 + 529}};
+INSTANTIATE_TEST_SUITE_P(Encodings, SoundAnalysisMp3, testing::ValuesIn(kMp3Cases), ByName);
 
 } // namespace
