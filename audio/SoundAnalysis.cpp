@@ -159,8 +159,9 @@ private:
 // each stretch, the frames and samples of those before counted on.
 class CStretchedFrameIndex {
 public:
-    // Bytes walked at a time: about 20 ms from the page cache.
-    static constexpr uint64_t kStretchBytes = uint64_t{16} << 20;
+    // Bytes walked at a time: a few milliseconds from the page cache, some
+    // tens from a disk.
+    static constexpr uint64_t kStretchBytes = uint64_t{4} << 20;
 
     // False when stopped, or when no frame was found.
     bool Build(CFile& file, uint64_t nFirstFrame, uint64_t nAudioEnd, const std::atomic<bool>& bStop)
