@@ -140,8 +140,8 @@ private:
     uint64_t Fetch(CFile& file, uint64_t nFrom, uint64_t nFrames, std::vector<unsigned char>& bytes,
                    std::vector<float>& samples) const
     {
-        file.Seek(static_cast<int64_t>(m_nDataStart + nFrom * m_coding.nBlockAlign), CFile::EFrom::Begin);
-        const uint32_t nGot = file.Read(bytes.data(), static_cast<uint32_t>(nFrames * m_coding.nBlockAlign));
+        const uint32_t nGot = file.ReadAt(bytes.data(), static_cast<uint32_t>(nFrames * m_coding.nBlockAlign),
+                                          m_nDataStart + nFrom * m_coding.nBlockAlign);
         const uint64_t nRead = nGot / m_coding.nBlockAlign;
         DecodeWaveFrames(m_coding, bytes.data(), nRead, samples.data());
         return nRead;
@@ -237,8 +237,7 @@ uint64_t Stamp(CFile& file, const std::string& strPath)
     mix(fields, sizeof fields);
     std::vector<unsigned char> bytes(kEndBytes);
     for (uint64_t nAt : {uint64_t{0}, nLength > kEndBytes ? nLength - kEndBytes : 0}) {
-        file.Seek(static_cast<int64_t>(nAt), CFile::EFrom::Begin);
-        mix(bytes.data(), file.Read(bytes.data(), kEndBytes));
+        mix(bytes.data(), file.ReadAt(bytes.data(), kEndBytes, nAt));
     }
     return nHash;
 }
@@ -331,8 +330,8 @@ public:
         std::vector<unsigned char> bytes(kMp3SketchReach);
         const uint64_t nTotal = overview.GetTotal();
         for (uint64_t i = 0; i < kMp3SketchPoints && !bStop; ++i) {
-            file.Seek(static_cast<int64_t>(m_layout.nFirstFrame + nBytes * i / kMp3SketchPoints), CFile::EFrom::Begin);
-            const uint32_t nRead = file.Read(bytes.data(), kMp3SketchReach);
+            const uint32_t nRead =
+                file.ReadAt(bytes.data(), kMp3SketchReach, m_layout.nFirstFrame + nBytes * i / kMp3SketchPoints);
             decoder.Restart();
             if (!decoder.Feed(bytes.data(), nRead))
                 continue;
@@ -382,8 +381,7 @@ public:
             const uint32_t nAsk = static_cast<uint32_t>(std::min<uint64_t>(kMp3FeedBytes, nEndOffset - nOffset));
             uint32_t nRead = 0;
             if (nAsk != 0) {
-                file.Seek(static_cast<int64_t>(nOffset), CFile::EFrom::Begin);
-                nRead = file.Read(bytes.data(), nAsk);
+                nRead = file.ReadAt(bytes.data(), nAsk, nOffset);
                 nOffset += nRead;
             }
             if (nRead == 0 || !decoder.Feed(bytes.data(), nRead))

@@ -555,6 +555,24 @@ void CFile::Flush()
     m_bDirty = false;
 }
 
+uint32_t CFile::ReadAt(void* pBuffer, uint32_t nCount, uint64_t nOffset)
+{
+    if (!IsOpen())
+        Fail(EBADF);
+    Flush();
+    auto* pOut = static_cast<unsigned char*>(pBuffer);
+    uint32_t nDone = 0;
+    while (nDone < nCount) {
+        const int64_t n = m_pStore->ReadAt(pOut + nDone, nCount - nDone, nOffset + nDone);
+        if (n < 0)
+            Fail(errno);
+        if (n == 0)
+            break;
+        nDone += static_cast<uint32_t>(n);
+    }
+    return nDone;
+}
+
 uint32_t CFile::Read(void* pBuffer, uint32_t nCount)
 {
     if (!IsOpen())

@@ -76,6 +76,10 @@ public:
 
     // Reads up to nCount bytes; returns how many were read, 0 at the end.
     uint32_t Read(void* pBuffer, uint32_t nCount);
+    // Reads up to nCount bytes at nOffset straight from the file, past the
+    // buffer and leaving the position as it is: for reads scattered over a
+    // file or large ones, which the buffer would only copy.
+    uint32_t ReadAt(void* pBuffer, uint32_t nCount, uint64_t nOffset);
     void Write(const void* pBuffer, uint32_t nCount);
     // Copies up to nCount bytes from this file's position to output's
     // position, as Read then Write would, and returns how many were copied
