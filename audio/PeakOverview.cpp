@@ -21,8 +21,9 @@ void GatherSamples(const float* p, size_t nCount, float& fMin, float& fMax, doub
         hi = std::max(hi, f);
         sq += f * f;
     }
-    fMin = lo;
-    fMax = hi;
+    // A decoder's output may pass full scale; the picture ends there.
+    fMin = std::max(lo, -1.0f);
+    fMax = std::min(hi, 1.0f);
     dSquares += sq;
 }
 

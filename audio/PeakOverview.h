@@ -107,5 +107,6 @@ private:
     uint64_t m_nColumnEnd = 0;
 };
 
-// The lowest and highest of nCount samples and the sum of their squares.
+// Widens fMin and fMax to the lowest and highest of nCount samples (held to
+// -1..1) and adds the sum of their squares to dSquares.
 void GatherSamples(const float* p, size_t nCount, float& fMin, float& fMax, double& dSquares);
