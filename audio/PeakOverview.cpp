@@ -246,11 +246,11 @@ void CColumnSink::Take(uint64_t nPos, const float* p, size_t nFrames, uint32_t n
 
 std::vector<SPeak> CColumnSink::Result() const
 {
+    // A column narrower than a frame starts where the next one does.
     std::vector<SPeak> columns = m_vColumns;
-    for (size_t c = 1; c < columns.size(); ++c)
-        if (!columns[c].bKnown && columns[c - 1].bKnown &&
-            CPeakOverview::ColumnStart(m_nFrom, m_nTo, columns.size(), c) ==
-                CPeakOverview::ColumnStart(m_nFrom, m_nTo, columns.size(), c + 1))
-            columns[c] = columns[c - 1];
+    const size_t n = columns.size();
+    for (size_t c = n > 1 ? n - 1 : 0; c-- > 0;)
+        if (CPeakOverview::ColumnStart(m_nFrom, m_nTo, n, c) == CPeakOverview::ColumnStart(m_nFrom, m_nTo, n, c + 1))
+            columns[c] = columns[c + 1];
     return columns;
 }

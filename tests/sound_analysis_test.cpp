@@ -69,13 +69,15 @@ TEST_P(SoundAnalysisWave, PeaksAndLevelsAreTheSamplesNumbers)
     Bytes wav = BuildWav(layout);
     const size_t nData = wav.size() - layout.dataBytes;
     // Hand reference: the lowest and highest value read back in each column, the RMS of the first window.
-    std::vector<double> lo(nColumns, 9), hi(nColumns, -9);
+    std::vector<double> lo(nColumns, 9), hi(nColumns, -9), frameLo(nFrames, 9), frameHi(nFrames, -9);
     double dSquares = 0;
     for (size_t i = 0; i < nFrames; ++i)
         for (size_t ch = 0; ch < c.channels; ++ch) {
             const double d = Stored(c, ch ? -Wave(i) / 2 : Wave(i), &wav[nData + (i * c.channels + ch) * c.bits / 8]);
             lo[i * nColumns / nFrames] = std::min(lo[i * nColumns / nFrames], d);
             hi[i * nColumns / nFrames] = std::max(hi[i * nColumns / nFrames], d);
+            frameLo[i] = std::min(frameLo[i], d);
+            frameHi[i] = std::max(frameHi[i], d);
             dSquares += i < kRate / 200 ? d * d : 0;
         }
     CTempDir dir;
@@ -96,6 +98,13 @@ TEST_P(SoundAnalysisWave, PeaksAndLevelsAreTheSamplesNumbers)
             EXPECT_NEAR(peak.fMin, lo[k], 1e-6);
             EXPECT_NEAR(peak.fMax, hi[k], 1e-6);
         }
+    }
+    // Zoomed in past the frames: four columns to a frame, each showing the frame it starts in.
+    const auto zoomed = CSoundAnalysis::Detail(dir / "a.wav", 20, 23, 12);
+    ASSERT_EQ(zoomed.size(), 12u);
+    for (size_t k = 0; k < 12; ++k) {
+        EXPECT_NEAR(zoomed[k].fMin, frameLo[20 + k / 4], 1e-6) << k;
+        EXPECT_NEAR(zoomed[k].fMax, frameHi[20 + k / 4], 1e-6) << k;
     }
     // 40 frames a window: 7 whole ones and a half.
     const auto levels = pAnalysis->GetLevels();
