@@ -12,8 +12,13 @@
 
 namespace {
 
-// The decoder delay a gapless decoder adds to the encoder's.
+// The samples a decoder's synthesis lags behind its input, and the encoder
+// delay taken when no LAME tag gives one.
 constexpr uint64_t kDecoderDelay = 529;
+constexpr uint64_t kAssumedEncoderDelay = 576;
+// Bytes of the LAME tag: the encoder's name (9), fields, delay and padding
+// 21 bytes on, up to the CRCs.
+constexpr size_t kLameTagBytes = 36;
 // How far the first frame header is searched for behind the ID3v2 tags.
 constexpr uint32_t kFirstFrameReach = 1 << 16;
 constexpr unsigned kMaxId3v2Tags = 64;
@@ -64,8 +69,7 @@ void InitLibrary()
 
 uint64_t SMp3Layout::PlayedOf(uint64_t nFrameSamples) const
 {
-    const uint64_t nTo = nEnd ? std::min(*nEnd, nFrameSamples) : nFrameSamples;
-    return nTo > nSkip ? nTo - nSkip : 0;
+    return nFrameSamples > nSkip + nTail ? nFrameSamples - nSkip - nTail : 0;
 }
 
 std::optional<SLameDelays> ParseLameDelays(uint32_t dw, const unsigned char* p, size_t nBytes)
@@ -80,10 +84,12 @@ std::optional<SLameDelays> ParseLameDelays(uint32_t dw, const unsigned char* p, 
         const uint32_t nFlags = ReadU32BE(p + nTag + 4);
         size_t nAt = nTag + 8 + (nFlags & 1 ? 4 : 0) + (nFlags & 2 ? 4 : 0) + (nFlags & 4 ? 100 : 0) +
                      (nFlags & 8 ? 4 : 0);
-        // The encoder's name (9 bytes) opens the LAME part; delay and padding
-        // are 12 bits each, 21 bytes on.
-        if (nAt + 24 > nBytes || p[nAt] == 0)
-            return SLameDelays{};
+        if (nAt + kLameTagBytes > nBytes)
+            return std::nullopt;
+        const unsigned char* pName = p + nAt;
+        if (!std::equal(pName, pName + 4, "LAME") && !std::equal(pName, pName + 4, "Lavf") &&
+            !std::equal(pName, pName + 4, "Lavc"))
+            return std::nullopt;
         nAt += 21;
         return SLameDelays{static_cast<uint32_t>(p[nAt] << 4 | p[nAt + 1] >> 4),
                            static_cast<uint32_t>((p[nAt + 1] & 0x0F) << 8 | p[nAt + 2])};
@@ -120,27 +126,24 @@ std::optional<SMp3Layout> ReadMp3Layout(CFile& file)
     const size_t nRead = file.Read(frame.data(), std::min<uint32_t>(nFrameLength, static_cast<uint32_t>(frame.size())));
     layout.nFirstFrame = *nFirst;
     layout.nRate = mp3::SamplingRate(dw);
-    layout.nChannels = mp3::ChannelMode(dw) == 3 ? 1 : 2;
     layout.nSamplesPerFrame = mp3::SamplesPerFrame(dw);
+    std::optional<uint32_t> nStatedFrames;
     if (mp3::Layer(dw) == mp3::kLayer3) {
         const auto info = mp3::ParseInfoFrame(dw, frame.data(), nRead);
+        std::optional<SLameDelays> delays;
         if (info) {
             layout.nFirstFrame += nFrameLength;
-            layout.nStatedFrames = info->frames;
-            // As a gapless decoder does: the frame count sets the end; the
-            // LAME tag, when there is one, the delay and padding.
-            if (info->frames && *info->frames > 0) {
-                const SLameDelays delays = ParseLameDelays(dw, frame.data(), nRead).value_or(SLameDelays{});
-                layout.nSkip = kDecoderDelay + delays.nDelay;
-                const uint64_t nAll = uint64_t{*info->frames} * layout.nSamplesPerFrame + kDecoderDelay;
-                layout.nEnd = nAll > delays.nPadding ? nAll - delays.nPadding : 0;
-            }
+            nStatedFrames = info->frames;
+            delays = ParseLameDelays(dw, frame.data(), nRead);
         }
+        layout.nSkip = (delays ? delays->nDelay : kAssumedEncoderDelay) + kDecoderDelay;
+        // The last raw sample a decoder plays must exist: never less than its delay.
+        layout.nTail = std::max<uint64_t>(delays ? delays->nPadding : 0, kDecoderDelay) - kDecoderDelay;
     }
     if (layout.nFirstFrame >= layout.nAudioEnd || layout.nRate == 0 || layout.nSamplesPerFrame == 0)
         return std::nullopt;
-    const uint64_t nFrames = layout.nStatedFrames && *layout.nStatedFrames > 0
-                                 ? *layout.nStatedFrames
+    const uint64_t nFrames = nStatedFrames && *nStatedFrames > 0
+                                 ? *nStatedFrames
                                  : (layout.nAudioEnd - layout.nFirstFrame) / std::max<uint32_t>(nFrameLength, 1);
     layout.nEstimate = layout.PlayedOf(nFrames * layout.nSamplesPerFrame);
     return layout;

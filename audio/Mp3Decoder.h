@@ -7,21 +7,20 @@
 class CFile;
 struct mpg123_handle_struct;
 
-// Where the audio frames of an MPEG audio file lie and how a gapless decoder
-// plays them. A decoder that honours the LAME tag of an information frame
-// leaves out the first nSkip samples of the frames (the encoder delay and the
-// decoder's own 529) and stops at nEnd; without an information frame that
-// counts the frames it plays every sample.
+// Where the audio frames of an MPEG audio file lie and which of their samples
+// a gapless decoder plays, as the cut points count them: of Layer III it
+// leaves out the first nSkip samples of the frames (the encoder's delay from
+// the LAME tag, or the 576 encoders have long put there when no tag says, and
+// the decoder's own 529) and the last nTail (the tag's padding less the
+// decoder's delay); of Layers I and II it plays every sample.
 struct SMp3Layout {
     uint64_t nFirstFrame = 0; // byte offset of the first audio frame (behind an information frame)
     uint64_t nAudioEnd = 0;   // where the audio ends: before an ID3v1 tag, or the end of the file
     uint32_t nRate = 0;       // Hz of the first audio frame
-    uint32_t nChannels = 0;
     uint32_t nSamplesPerFrame = 0;
-    uint64_t nSkip = 0;                      // samples of the frames that are not played
-    std::optional<uint64_t> nEnd;            // samples of the frames after which playing stops
-    std::optional<uint64_t> nStatedFrames;   // the information frame's frame count
-    uint64_t nEstimate = 0; // samples played, from the frame count or the first frame's bitrate
+    uint64_t nSkip = 0;
+    uint64_t nTail = 0;
+    uint64_t nEstimate = 0; // samples played, from the information frame's count or the first frame's bitrate
 
     // The samples played of nFrameSamples samples of frames.
     uint64_t PlayedOf(uint64_t nFrameSamples) const;
@@ -34,7 +33,8 @@ struct SMp3Layout {
 std::optional<SMp3Layout> ReadMp3Layout(CFile& file);
 
 // The delay and padding of the LAME tag in an information frame's bytes
-// (the frame from its header on), as a gapless decoder reads them.
+// (the frame from its header on): nothing when there is no such tag, or when
+// its encoder is not one known to write them there (LAME, Lavf, Lavc).
 struct SLameDelays {
     uint32_t nDelay = 0;
     uint32_t nPadding = 0;

@@ -18,10 +18,10 @@
 // picture within a fraction of a second, which the full pass then replaces.
 //
 // Positions count sample frames in the same coordinates as the cut points of
-// the file (for MP3 the samples a gapless decoder plays: with an information
-// frame that counts the frames, the encoder delay of its LAME tag and the
-// decoder's 529 samples are left out at the start and the padding at the end,
-// as libmpg123 does; without one, every sample of every frame).
+// the file (for MP3 the samples a gapless decoder plays: of Layer III the
+// encoder's delay from the LAME tag, or the 576 samples assumed when no tag
+// says, and the decoder's 529 are left out at the start, the tag's padding
+// less those 529 at the end; of Layers I and II every sample).
 //
 // The picture's memory is fixed (CPeakOverview::kBins stretches, about
 // 600 KB); the level track grows with the file (about 200 floats a second,
