@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <taglib/attachedpictureframe.h>
-#include <taglib/commentsframe.h>
+#include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tbytevectorstream.h>
@@ -87,20 +87,20 @@ const STagCase kTagCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Table, PieceId3v2, testing::ValuesIn(kTagCases), ByName);
 
-// No tag, or bytes that hold none (every byte of a real tag spoiled in turn
-// too): only the piece's fields, and nothing without them.
+// No tag, or bytes that hold none: only the piece's fields, and nothing without
+// them. A real tag with any one byte spoiled still comes out readable.
 TEST(PieceId3v2, TakesBytesWithoutATagAsNone)
 {
     Bytes cutShort = SourceTag(ID3v2::v4);
-    cutShort.resize(cutShort.size() / 2);
-    for (const Bytes& source : {Bytes{}, Bytes(100, 'x'), Bytes{'I', 'D', '3', 4, 0, 0, 0, 0, 0, 9} + Bytes(9, 0xFF), cutShort}) {
+    cutShort.resize(500);
+    const Bytes garbled = Bytes{'I', 'D', '3', 4, 0, 0, 0, 0, 0, 9} + Bytes(9, 0xFF);
+    for (const Bytes& source : {Bytes{}, Bytes(100, 'x'), garbled, cutShort}) {
         EXPECT_EQ(RenderPieceId3v2(source, {}), Bytes{});
         EXPECT_EQ(ReadBack(RenderPieceId3v2(source, {.strAlbum = "A", .nTrack = 1})),
                   (Frames{{"version", "4"}, {"TALB", "A"}, {"TRCK", "1"}}));
     }
-    const Bytes good = SourceTag(ID3v2::v3);
     for (size_t i = 0; i < 400; ++i) {
-        Bytes spoiled = good;
+        Bytes spoiled = SourceTag(ID3v2::v3);
         spoiled[i] ^= 0xA5;
         EXPECT_EQ(ReadBack(RenderPieceId3v2(spoiled, {.nTrack = 1})).at("TRCK"), "1") << i;
     }
@@ -108,10 +108,11 @@ TEST(PieceId3v2, TakesBytesWithoutATagAsNone)
 
 TEST(PieceId3v1, SetsTheTrackWhereTheCommentLeavesRoom)
 {
+    // Comment characters (0: no "TAG" at all), the source's track byte, the piece's track, the byte written.
     struct { size_t nComment; unsigned char nSource; unsigned nTrack; unsigned char nExpected; } const cases[] = {
-        {5, 4, 7, 7}, {28, 0, 7, 7}, {5, 4, 0, 4}, {5, 4, 300, 0}, {29, 0, 7, 0}, {30, 'c', 7, 'c'}};
+        {5, 4, 7, 7}, {28, 0, 7, 7}, {5, 4, 0, 4}, {5, 4, 300, 0}, {29, 0, 7, 0}, {30, 'c', 7, 'c'}, {0, 9, 7, 9}};
     for (const auto& c : cases) {
-        std::array<unsigned char, 128> tag{'T', 'A', 'G'}, expected;
+        std::array<unsigned char, 128> tag{'T', 'A', static_cast<unsigned char>(c.nComment ? 'G' : '-')}, expected;
         std::fill_n(tag.begin() + 97, c.nComment, 'c');
         tag[126] = c.nComment < 30 ? c.nSource : 'c';
         expected = tag;
@@ -119,9 +120,6 @@ TEST(PieceId3v1, SetsTheTrackWhereTheCommentLeavesRoom)
         SetId3v1Track(tag, c.nTrack);
         EXPECT_EQ(tag, expected) << c.nComment << " " << c.nTrack;
     }
-    std::array<unsigned char, 128> none{};
-    SetId3v1Track(none, 5);
-    EXPECT_EQ(none, decltype(none){});
 }
 
 TEST(PieceId3v2, ReaderTakesTheFirstTagWhenItEndsBeforeTheAudio)
@@ -184,7 +182,8 @@ TEST_P(WavePieceChunks, CarryBextAndInfoOnlyWhenCutExactly)
         const uint64_t nFirst = piece.nFrom - std::min(piece.nFrom, piece.nLeadIn);
         const auto chunks = Chunks(ReadBytes(piece.strPath));
         ASSERT_EQ(chunks.size(), c.rule == ECutRule::Exact ? 4u : 2u);
-        EXPECT_EQ(chunks.back().second, Bytes(&source[nAudioAt + nFirst * 4], &source[nAudioAt + piece.nTo * 4 - 1] + 1));
+        const auto nFrom = long(nAudioAt + nFirst * 4), nTo = long(nAudioAt + piece.nTo * 4);
+        EXPECT_EQ(chunks.back().second, Bytes(source.begin() + nFrom, source.begin() + nTo));
         if (c.rule != ECutRule::Exact)
             continue;
         WriteU64LE(&bext[338], 0xFFFFFFF0u + nFirst);
