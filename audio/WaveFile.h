@@ -79,9 +79,11 @@ protected:
     // The chunks an exactly cut piece carries from the source, whole and
     // padded to an even size, in this order: the Broadcast Wave description
     // ("bext"), its time reference advanced by nFirstSample, the sample the
-    // piece's audio starts on; the first LIST chunk of type INFO. A chunk
-    // whose contents run past the end of the file, or larger than
-    // kMaxCarriedSize, is not carried.
+    // piece's first written audio (its lead-in's) has in the source; the
+    // first LIST chunk of type INFO. A chunk whose contents run past the end
+    // of the file, or larger than kMaxCarriedSize, is not carried; nor is a
+    // bext chunk's time reference changed when the chunk is too short to
+    // hold one.
     std::vector<unsigned char> CarriedChunks(uint64_t nFirstSample);
     // The pad byte that follows audio of an odd byte count.
     static void WritePadByte(CFile& output, uint64_t nDataBytes);

@@ -3,6 +3,7 @@
 #include "audio/WaveFile.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -134,12 +135,15 @@ std::vector<unsigned char> CWaveFile::CarriedChunks(uint64_t nFirstSample)
         }
         carried.insert(carried.end(), bext.begin(), bext.end());
     }
+    // A list's type is looked at before its contents are read.
     for (const SChunkEntry& entry : m_chunks) {
+        unsigned char head[CChunkHeader::kBytes + 4];
         if (!IsFourCC(entry.id, "LIST"))
             continue;
-        std::vector<unsigned char> list = ReadWholeChunk(entry.nPos);
-        if (list.size() >= CChunkHeader::kBytes + 4 && ReadU32LE(&list[4]) >= 4 &&
-            std::equal(list.begin() + CChunkHeader::kBytes, list.begin() + CChunkHeader::kBytes + 4, "INFO")) {
+        m_file.Seek(static_cast<int64_t>(entry.nPos), CFile::EFrom::Begin);
+        if (m_file.Read(head, sizeof head) == sizeof head && ReadU32LE(head + 4) >= 4 &&
+            std::memcmp(head + CChunkHeader::kBytes, "INFO", 4) == 0) {
+            const std::vector<unsigned char> list = ReadWholeChunk(entry.nPos);
             carried.insert(carried.end(), list.begin(), list.end());
             break;
         }
