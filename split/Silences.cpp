@@ -1,6 +1,7 @@
 #include "split/Silences.h"
 
 #include "audio/CutPlanners.h"
+#include "audio/SoundAnalysis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -50,6 +51,13 @@ std::vector<SSilence> FindSilences(const std::vector<float>& levels, uint32_t nW
     if (bInRun)
         close(nRunFrom, std::min(nWindows * nWindow, nTotal));
     return silences;
+}
+
+std::vector<SSilence> SilencesOf(const CSoundAnalysis& analysis, uint64_t nTotal, double dThresholdDb,
+                                 uint64_t nMinMillis)
+{
+    return FindSilences(analysis.GetLevels(), analysis.GetLevelWindow(), nTotal, LevelFromDb(dThresholdDb),
+                        uint64_t{analysis.GetRate()} * nMinMillis / 1000);
 }
 
 bool CutPointIn(ECutRule rule, uint32_t nRate, uint64_t nFrom, uint64_t nTo, uint64_t nAim, uint64_t& nPoint)

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+class CSoundAnalysis;
+
 // Pauses in the sound, found from a level track (the RMS of each window of a
 // fixed number of sample frames, linear, full scale 1.0), and the plans that
 // cut in them. Positions are sample frames, as in a CCutPlan.
@@ -35,6 +37,12 @@ float LevelFromDb(double dDb);
 // past nTotal are ignored, and frames past the last level are not silence.
 std::vector<SSilence> FindSilences(const std::vector<float>& levels, uint32_t nWindow, uint64_t nTotal, float fLimit,
                                    uint64_t nMinFrames);
+
+// The silences of an analysed file (once IsDone()) that are below dThresholdDb
+// for at least nMinMillis, over its nTotal frames.
+std::vector<SSilence> SilencesOf(const CSoundAnalysis& analysis, uint64_t nTotal,
+                                 double dThresholdDb = kDefaultSilenceDb,
+                                 uint64_t nMinMillis = kDefaultMinSilenceMillis);
 
 // Under the whole-second rules a cut point must be a whole second: the one in
 // [nFrom, nTo) nearest nAim, or nothing (returned as false) when the stretch
