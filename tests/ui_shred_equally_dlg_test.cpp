@@ -2,6 +2,9 @@
 #include "split/ui/ShredEquallyDlg.h"
 #include "support/UiControls.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QSpinBox>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
@@ -124,6 +127,37 @@ TEST(ShredEquallyDlg, ShredEndsOnlyWithTheEstimateConfirmed)
     EXPECT_EQ(answer.nFragments, 2);
     EXPECT_EQ(answer.nOverlap, 3);
     EXPECT_EQ(answer.strBaseName, "x");
+}
+
+// The pause option starts off and leaves the answer as it was; Alt+P turns it
+// on, Tab goes on to its seconds, and the answer carries them.
+TEST(ShredEquallyDlg, PauseOptionByKeyboard)
+{
+    CWindows w;
+    for (const bool bOn : {false, true}) {
+        const auto pDlg = Shown(0, w, "[x]");
+        auto* pCheck = ByControlId<QCheckBox>(*pDlg, 1041);
+        auto* pSeconds = ByControlId<QSpinBox>(*pDlg, 1042);
+        ASSERT_TRUE(pCheck && pSeconds);
+        EXPECT_FALSE(pCheck->isChecked() || pSeconds->isEnabled());
+        EXPECT_FALSE(pCheck->accessibleName().isEmpty() || pSeconds->accessibleName().isEmpty());
+        if (bOn) {
+            QApplication::setActiveWindow(pDlg.get());
+            ASSERT_TRUE(QTest::qWaitForWindowActive(pDlg.get()));
+            QTest::keyClick(pDlg.get(), Qt::Key_P, Qt::AltModifier); // clicks as an animated click does
+            EXPECT_TRUE(QTest::qWaitFor([&] { return pCheck->isChecked(); }));
+            EXPECT_TRUE(pSeconds->isEnabled() && pCheck->hasFocus());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            EXPECT_TRUE(pSeconds->hasFocus());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("25"));
+        }
+        RunScript(*pDlg, "s", kLetters);
+        const CShredAnswer answer = pDlg->GetAnswer();
+        EXPECT_TRUE(answer.bOk && answer.nFragments == 2 && answer.strBaseName == "x");
+        EXPECT_EQ(answer.bSnap, bOn);
+        EXPECT_EQ(answer.nSnapSeconds, bOn ? 25 : 0);
+    }
 }
 
 } // namespace

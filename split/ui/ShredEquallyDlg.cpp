@@ -69,6 +69,7 @@ CShredEquallyDlg::CShredEquallyDlg(const std::string& strSourceName, const std::
     m_pUi->countEdit->setText(QStringLiteral("2"));
 
     connect(m_pUi->useOriginalCheck, &QCheckBox::toggled, this, &CShredEquallyDlg::OnUseOriginal);
+    connect(m_pUi->snapCheck, &QCheckBox::toggled, m_pUi->snapSeconds, &QWidget::setEnabled);
     connect(m_pUi->browseButton, &QPushButton::clicked, this, &CShredEquallyDlg::OnBrowse);
     connect(m_pUi->shredButton, &QPushButton::clicked, this, &CShredEquallyDlg::OnShred);
     connect(m_pUi->estimateButton, &QPushButton::clicked, this, &CShredEquallyDlg::OnEstimate);
@@ -85,6 +86,8 @@ CShredAnswer CShredEquallyDlg::GetAnswer() const
     answer.nFragments = ParseFragmentCount(m_strFragments);
     answer.strBaseName = m_strBaseName;
     answer.nOverlap = static_cast<int32_t>(std::min<uint32_t>(m_nOverlap, std::numeric_limits<int32_t>::max()));
+    answer.bSnap = m_pUi->snapCheck->isChecked();
+    answer.nSnapSeconds = answer.bSnap ? m_pUi->snapSeconds->value() : 0;
     return answer;
 }
 

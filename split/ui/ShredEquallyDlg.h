@@ -22,7 +22,9 @@ public:
 };
 
 // The modal "Shred Equally" dialog: a base file name (typed, browsed for, or
-// the source's own path) and a number of fragments with arrows beside it.
+// the source's own path), a number of fragments with arrows beside it, and
+// whether to cut in pauses within a number of seconds (off at first; the
+// seconds field is enabled only while it is on).
 // Shred checks the number, warns about a long overlap, shows the estimate and
 // ends with OK once it is confirmed; Estimate shows the estimate only. It has
 // no OK button: it ends through Shred, Cancel or its close box.
@@ -35,8 +37,9 @@ public:
     ~CShredEquallyDlg() override;
 
     // What the dialog ended with: OK only after a confirmed Shred, with the
-    // number field's text as atoi converts it, the base file name as typed and
-    // the overlap time the checks went on with.
+    // number field's text as atoi converts it, the base file name as typed,
+    // the overlap time the checks went on with, and the pause option (its
+    // seconds 0 while it is off).
     CShredAnswer GetAnswer() const;
 
 protected:
