@@ -156,50 +156,47 @@ TEST_F(CliSilence, TrimmedPiecesHoldOnlyTheSpeech)
     }
 }
 
-// Every cut of an equal split moves into a pause: exactly, or on a whole second inside one.
-TEST_F(CliSilence, SnapMovesEveryEqualCutIntoAPause)
+// A saved selection loses the silence at its ends; one that is all silence is refused.
+TEST_F(CliSilence, SaveTrimsTheSelection)
 {
-    // Left where they are, some equal cuts fall in the speech.
-    bool bSomeInSpeech = false;
-    for (uint64_t i = 1; i < 7; ++i)
-        bSomeInSpeech |= !s_long.InPause(s_long.nTotal * i / 7);
-    ASSERT_TRUE(bSomeInSpeech);
-    for (const bool bExact : {true, false}) {
+    const double dPauseEnd = static_cast<double>(s_speech.pauses[0].second) / kRate;
+    const CCommandResult r =
+        Cut({"save", s_speech.strPath, "--from", "0.5", "--to", "1.2", "--exact", "--trim", "-o", out / "a.wav"});
+    ASSERT_EQ(r.nExit, 0) << r.strErr;
+    EXPECT_NEAR(static_cast<double>(ReadWrittenWav(out / "a.wav").nDataSize / kFrame) / kRate, 1.2 - dPauseEnd, 0.020);
+    const CCommandResult silent =
+        Cut({"save", s_speech.strPath, "--from", "0.4", "--to", "0.9", "--exact", "--trim", "-o", out / "b.wav"});
+    EXPECT_EQ(silent.nExit, 1);
+    EXPECT_NE(silent.strErr.find("nothing but silence; nothing was written"), std::string::npos) << silent.strErr;
+    EXPECT_EQ(out.List(), Args{"a.wav"});
+}
+
+// Every cut of an equal split moves into a pause within reach (exactly, or on
+// a whole second inside one); a cut with none stays where it was and is named.
+TEST_F(CliSilence, SnapMovesEqualCutsIntoPausesOrNamesThem)
+{
+    const CCutPlan equal = PlanEqual(ECutRule::Exact, s_long.nTotal, 7, 0);
+    for (const auto& [pReach, bExact] : {std::pair{"10", true}, {"10", false}, {"0.001", true}}) {
         CTempDir base;
-        Args args{"shred", s_long.strPath, "-n", "7", "--snap", "10", "--base", base.Path() + "/"};
+        Args args{"shred", s_long.strPath, "-n", "7", "--snap", pReach, "--base", base.Path() + "/"};
         if (bExact)
             args.push_back("--exact");
         const CCommandResult r = Cut(args);
         ASSERT_EQ(r.nExit, 0) << r.strErr;
-        EXPECT_EQ(r.strErr.find("no silence within"), std::string::npos) << r.strErr;
         const std::vector<uint64_t> ends = PieceEnds(base, "LONG", 7);
-        for (size_t i = 0; i + 1 < ends.size(); ++i)
-            EXPECT_TRUE(s_long.InPause(ends[i]) && (bExact || ends[i] % kRate == 0)) << i << " at " << ends[i];
+        size_t nNamed = 0;
+        for (size_t i = 0; i + 1 < ends.size(); ++i) {
+            if (s_long.InPause(ends[i]) && (bExact || ends[i] % kRate == 0))
+                continue;
+            ++nNamed;
+            EXPECT_EQ(ends[i], equal.pieces[i].nTo) << pReach << " " << i;
+            EXPECT_NE(r.strErr.find("s of the cut at " + FormatCutTime(static_cast<double>(ends[i]) / kRate)),
+                      std::string::npos) << r.strErr;
+        }
+        EXPECT_EQ(Lines(r.strErr).size(), nNamed) << r.strErr;
+        EXPECT_EQ(nNamed > 0, pReach[0] == '0') << "within 1 ms some equal cuts lie in the speech";
         EXPECT_EQ(ends.back(), s_long.nTotal);
     }
-}
-
-// A cut with no pause in reach stays where the equal split put it, and is named.
-TEST_F(CliSilence, ACutWithNoPauseInReachStaysAndIsNamed)
-{
-    const CCommandResult r =
-        Cut({"shred", s_long.strPath, "-n", "7", "--snap", "0.001", "--exact", "--base", out.Path() + "/"});
-    ASSERT_EQ(r.nExit, 0) << r.strErr;
-    const CCutPlan equal = PlanEqual(ECutRule::Exact, s_long.nTotal, 7, 0);
-    const std::vector<uint64_t> ends = PieceEnds(out, "LONG", 7);
-    size_t nNamed = 0;
-    for (size_t i = 0; i < 6; ++i) {
-        const uint64_t nPoint = equal.pieces[i].nTo;
-        const bool bNear = s_long.InPause(nPoint + kRate / 20) || s_long.InPause(nPoint - kRate / 20);
-        if (bNear || s_long.InPause(nPoint))
-            continue;
-        ++nNamed;
-        EXPECT_EQ(ends[i], nPoint);
-        EXPECT_NE(r.strErr.find("no silence within 0.001 s of the cut at " +
-                                FormatCutTime(static_cast<double>(nPoint) / kRate)),
-                  std::string::npos) << r.strErr;
-    }
-    EXPECT_GT(nNamed, 0u);
 }
 
 struct SRefusal {
