@@ -29,6 +29,7 @@ CMp3File::CMp3File(std::string strPath, CWnd* pParentWnd, IAudioUi& ui)
     m_dDuration = ComputeDuration();
     m_nFirstFrame = m_file.GetPosition();
     m_nSampleRate = GetSamplingRate();
+    m_dwFirstHeader = m_dwHeader;
 }
 
 const CMp3FrameIndex& CMp3File::Index()
@@ -88,6 +89,7 @@ void CMp3File::ReadInformationFrame()
     const auto info = mp3::ParseInfoFrame(m_dwHeader, probe, nRead);
     if (!info)
         return;
+    m_sourceInfo = info;
     m_bInfoFrame = true;
     m_nAudioStart = nFramePos + nFrameLength;
     if (!info->frames)

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 #include <string>
 
 // An MPEG audio file (MPEG-1, 2 and 2.5, Layers I to III) with an optional
@@ -55,9 +57,12 @@ public:
     // lies within the audio.
     uint64_t ClampToFile(uint64_t nOffset, uint64_t nCount) const;
 
-    // Cut points count the samples of the stream at the first frame's rate.
+    // Cut points count the samples of the stream at the first frame's rate:
+    // for Layer III those a gapless decoder plays, the encoder's delay and
+    // padding left out; for Layers I and II, which decoders do not trim,
+    // every sample of the frames.
     uint32_t GetFrameRate() const override { return m_nSampleRate; }
-    uint64_t GetTotalFrames() override { return Index().GetTotalSamples(); }
+    uint64_t GetTotalFrames() override;
     // The frames of the audio, walked when first asked for.
     const CMp3FrameIndex& Index();
 
@@ -101,6 +106,34 @@ private:
     uint64_t LocateSecond(uint64_t nSeconds);
     void AppendTag(CFile& output) const;
 
+    // A clean Layer III piece: the source's frames from a few before its
+    // first sample (so that the decoder's overlap and filter bank are warmed
+    // up) to the frame holding its last, behind an information frame whose
+    // delay and padding make a gapless decoder play exactly its samples, and
+    // a silent frame carrying the bit reservoir its first frame reaches into.
+    struct SCleanLayout {
+        uint64_t nFirstFrame = 0; // index of the first source frame written
+        uint64_t nEndFrame = 0;   // and of the one after the last
+        uint64_t nOwnFrame = 0;   // the frame holding the piece's own first sample
+        uint64_t nSamples = 0;    // samples the piece plays
+        unsigned nReservoir = 0;  // bytes the silent frame carries; 0: no silent frame
+        unsigned nDelay = 0;
+        unsigned nPadding = 0;
+    };
+    bool IsLayer3() const { return mp3::Layer(m_dwFirstHeader) == mp3::kLayer3; }
+    // The raw sample (counted from the first frame's first decoded sample)
+    // that a gapless decoder plays first, and the samples it leaves out at
+    // the end: from the encoder's extension, or assumed.
+    uint64_t GaplessSkip() const;
+    uint64_t GaplessTail() const;
+    std::optional<SCleanLayout> LayOutCleanPiece(const CPiece& piece);
+    // The frame k's header and side information, or 0 when it has none.
+    uint32_t ReadFrameStart(uint64_t k, std::vector<unsigned char>& bytes, bool bWhole);
+    unsigned ReservoirReach(uint64_t nFirst, uint64_t nEnd);
+    std::vector<unsigned char> ReservoirBefore(uint64_t nFrame, unsigned nBytes);
+    void WriteCleanPiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress);
+    bool IsConstantBitrate() const;
+
     uint32_t m_dwHeader = 0;
     std::array<unsigned char, 128> m_tag{};
     uint64_t m_nAudioStart = 0;
@@ -109,4 +142,11 @@ private:
     uint64_t m_nFirstFrame = 0;
     uint32_t m_nSampleRate = 0;
     std::unique_ptr<CMp3FrameIndex> m_pIndex;
+    std::optional<mp3::CInfoFrame> m_sourceInfo;
+    // The source's leading ID3v2 tag, read when an exact piece first needs it.
+    std::optional<std::vector<unsigned char>> m_sourceId3v2;
+    uint32_t m_dwFirstHeader = 0;
+    // Frames of clean pieces that reached further back than the piece
+    // carries and were made silent.
+    uint64_t m_nSilencedFrames = 0;
 };

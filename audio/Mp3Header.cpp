@@ -6,9 +6,6 @@
 
 namespace mp3 {
 
-namespace {
-
-// Bytes of Layer III side information, which the Xing tag follows.
 size_t SideInfoBytes(uint32_t dw)
 {
     const bool bMono = ChannelMode(dw) == 3;
@@ -16,6 +13,8 @@ size_t SideInfoBytes(uint32_t dw)
         return bMono ? 17 : 32;
     return bMono ? 9 : 17;
 }
+
+namespace {
 
 // The flags of a Xing tag: frame count, byte count, seek table, quality.
 constexpr uint32_t kXingFlags = 0xF;
@@ -28,13 +27,33 @@ std::optional<CInfoFrame> ParseXing(const unsigned char* pTag, size_t nAvailable
     if (bStrict && (dwFlags & ~kXingFlags) != 0)
         return std::nullopt;
     CInfoFrame info;
+    info.bConstant = std::memcmp(pTag, "Info", 4) == 0;
     size_t nAt = 8;
     if ((dwFlags & 1) != 0 && nAvailable - nAt >= 4) {
         info.frames = ReadU32BE(pTag + nAt);
         nAt += 4;
     }
-    if ((dwFlags & 2) != 0 && nAvailable - nAt >= 4)
+    if ((dwFlags & 2) != 0 && nAvailable - nAt >= 4) {
         info.bytes = ReadU32BE(pTag + nAt);
+        nAt += 4;
+    }
+    nAt += (dwFlags & 4) != 0 ? 100 : 0;
+    if ((dwFlags & 8) != 0 && nAvailable >= nAt + 4)
+        info.nQuality = ReadU32BE(pTag + nAt);
+    nAt += (dwFlags & 8) != 0 ? 4 : 0;
+    // The encoder's extension: decoders take its delay and padding only from
+    // the encoders known to write them there.
+    if (nAvailable >= nAt + kLameTagBytes) {
+        const unsigned char* pLame = pTag + nAt;
+        if (std::memcmp(pLame, "LAME", 4) == 0 || std::memcmp(pLame, "Lavf", 4) == 0 ||
+            std::memcmp(pLame, "Lavc", 4) == 0) {
+            CLameTag lame;
+            std::memcpy(lame.raw.data(), pLame, kLameTagBytes);
+            lame.nDelay = (unsigned{pLame[21]} << 4) | (pLame[22] >> 4);
+            lame.nPadding = ((unsigned{pLame[22]} & 0xF) << 8) | pLame[23];
+            info.lame = lame;
+        }
+    }
     return info;
 }
 

@@ -133,15 +133,34 @@ constexpr size_t kId3v2HeaderBytes = 10;
 // footer. 0 when the bytes are not an ID3v2 header.
 uint64_t Id3v2TagBytes(const unsigned char* pHeader);
 
+// Bytes of Layer III side information (which an information tag follows):
+// 32 or 17 for MPEG-1 stereo or mono, 17 or 9 for MPEG-2 and 2.5.
+size_t SideInfoBytes(uint32_t dw);
+
+// Bytes of the encoder's extension behind a Xing or Info tag.
+constexpr size_t kLameTagBytes = 36;
+
+// The encoder's extension of an information frame, as it stands, with the
+// samples the encoder put before the audio (delay) and after it (padding).
+struct CLameTag {
+    std::array<unsigned char, kLameTagBytes> raw{};
+    unsigned nDelay = 0;
+    unsigned nPadding = 0;
+};
+
 // What an information frame ("Xing", "Info" or "VBRI") says about the stream.
 // It describes the whole file and holds no audio itself.
 struct CInfoFrame {
     std::optional<uint32_t> frames; // audio frames, the information frame not counted
     std::optional<uint32_t> bytes;  // stream bytes, the information frame counted
+    bool bConstant = false;         // named "Info": the encoder kept one bitrate
+    uint32_t nQuality = 0;
+    std::optional<CLameTag> lame;
 };
 
-// Bytes of a frame to hand to ParseInfoFrame so that any of the tags is seen.
-constexpr size_t kInfoFrameProbe = 64;
+// Bytes of a frame to hand to ParseInfoFrame so that any of the tags and the
+// encoder's extension are seen.
+constexpr size_t kInfoFrameProbe = 4 + 2 + 32 + 120 + kLameTagBytes;
 
 // Looks for an information frame tag in the first bytes of a Layer III frame
 // whose header is dw; nBytes is how many were read (at most the frame length).

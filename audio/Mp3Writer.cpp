@@ -1,6 +1,7 @@
 // The MP3 selection writer and equal split.
 #include "audio/AudioUi.h"
 #include "audio/Mp3File.h"
+#include "audio/PieceTags.h"
 #include "platform/ByteOrder.h"
 
 #include <algorithm>
@@ -122,6 +123,14 @@ uint64_t CMp3File::LocateSecond(uint64_t nSeconds)
 CAudioFile::SByteSpan CMp3File::LocatePiece(const CPiece& piece, ECutRule rule)
 {
     const uint64_t nLeadFrame = piece.nFrom > piece.nLeadIn ? piece.nFrom - piece.nLeadIn : 0;
+    if (rule == ECutRule::Exact && IsLayer3()) {
+        const std::optional<SCleanLayout> layout = LayOutCleanPiece(piece);
+        if (!layout)
+            return {};
+        const CMp3FrameIndex& index = Index();
+        return {index.FrameAt(layout->nFirstFrame).nOffset, index.FrameAt(layout->nOwnFrame).nOffset,
+                index.FrameAt(layout->nEndFrame).nOffset, layout->nSamples};
+    }
     if (rule == ECutRule::Exact) {
         const CMp3FrameIndex& index = Index();
         const CMp3FrameIndex::SBoundary from = index.Nearest(piece.nFrom);
@@ -155,8 +164,29 @@ bool CMp3File::HoldsAudio(const SByteSpan& span)
     return mp3::FrameLength(dwHeader) <= span.nTo - span.nFrom;
 }
 
+// An exact piece carries the source's tags, with its own title, performer,
+// album and track: the ID3v2 tag before its frames, the ID3v1 tag after.
 void CMp3File::WritePiece(CFile& output, const SByteSpan& span, IShredProgress* pProgress)
 {
+    if (span.pPiece) {
+        if (!m_sourceId3v2)
+            m_sourceId3v2 = ReadLeadingId3v2(m_file, m_nAudioStart);
+        const std::vector<unsigned char> id3v2 = RenderPieceId3v2(*m_sourceId3v2, span.pPiece->tags);
+        output.Write(id3v2.data(), static_cast<uint32_t>(id3v2.size()));
+        if (IsLayer3()) {
+            WriteCleanPiece(output, span, pProgress);
+        } else {
+            m_file.Seek(static_cast<int64_t>(span.nLeadFrom), CFile::EFrom::Begin);
+            CopyAll(output, span.nFrom - span.nLeadFrom, nullptr);
+            CopyAll(output, span.nTo - span.nFrom, pProgress);
+        }
+        if (HasTag()) {
+            std::array<unsigned char, kTagBytes> tag = m_tag;
+            SetId3v1Track(tag, span.pPiece->tags.nTrack);
+            output.Write(tag.data(), kTagBytes);
+        }
+        return;
+    }
     m_file.Seek(static_cast<int64_t>(span.nLeadFrom), CFile::EFrom::Begin);
     CopyAll(output, span.nFrom - span.nLeadFrom, nullptr);
     CopyAll(output, span.nTo - span.nFrom, pProgress);

@@ -5,6 +5,7 @@
 
 #include "audio/CutPlanners.h"
 #include "audio/Mp3File.h"
+#include "audio/Mp3Header.h"
 #include "audio/WaveFile.h"
 #include "doubles/FakeUi.h"
 #include "platform/ByteOrder.h"
@@ -22,8 +23,11 @@ using Bytes = std::vector<unsigned char>;
 // an MP3 file's bytes before the source's tag.
 Bytes PieceAudio(const Bytes& piece, bool bWave, bool bTag)
 {
-    if (!bWave)
-        return Bytes(piece.begin(), piece.end() - (bTag ? 128 : 0));
+    if (!bWave) {
+        // An exact piece carries an ID3v2 tag of its own in front.
+        const uint64_t nId3v2 = piece.size() >= mp3::kId3v2HeaderBytes ? mp3::Id3v2TagBytes(piece.data()) : 0;
+        return Bytes(piece.begin() + static_cast<std::ptrdiff_t>(nId3v2), piece.end() - (bTag ? 128 : 0));
+    }
     for (size_t at = 12; piece.size() - at >= 8;) {
         const bool bData = std::equal(piece.begin() + static_cast<std::ptrdiff_t>(at),
                                       piece.begin() + static_cast<std::ptrdiff_t>(at) + 4, "data");
@@ -36,6 +40,23 @@ Bytes PieceAudio(const Bytes& piece, bool bWave, bool bTag)
         at += 8 + nSize;
     }
     return {};
+}
+
+// What a clean Layer III piece says of itself: its information frame, behind
+// any ID3v2 tag, counts the frames and bytes that follow, and its delay and
+// padding leave exactly nSamples to play.
+bool CleanPieceAgrees(const Bytes& piece, bool bTag, uint64_t nSamples)
+{
+    const size_t nEnd = piece.size() - (bTag ? 128 : 0);
+    size_t at = piece.size() >= mp3::kId3v2HeaderBytes ? mp3::Id3v2TagBytes(piece.data()) : 0;
+    if (at + 4 > nEnd)
+        return false;
+    const uint32_t dw = ReadU32LE(&piece[at]);
+    const auto info = mp3::ParseInfoFrame(dw, &piece[at], nEnd - at);
+    if (!info || !info->frames || !info->bytes || !info->lame || *info->bytes != nEnd - at)
+        return false;
+    const uint64_t nPlayed = uint64_t{*info->frames} * mp3::SamplesPerFrame(dw);
+    return nPlayed == nSamples + info->lame->nDelay + info->lame->nPadding;
 }
 
 struct SPlanInput {
@@ -70,6 +91,8 @@ int RunPlan(const SPlanInput& in, const Bytes& input)
     int32_t nStatus = -1;
     Bytes whole;
     bool bTag = false;
+    bool bClean = false; // exact Layer III pieces, which are not byte ranges of the source
+    std::vector<uint64_t> samples;
     try {
         if (in.bWave)
             pFile = std::make_unique<CWaveFile>(strSource, nullptr, ui);
@@ -90,6 +113,10 @@ int RunPlan(const SPlanInput& in, const Bytes& input)
         for (size_t i = 0; i < plan.pieces.size(); ++i)
             plan.pieces[i].strPath = "/fuzz/p" + std::to_string(i + 1) + strExt;
         nStatus = pFile->WritePlan(plan);
+        for (const CPiece& piece : plan.pieces)
+            samples.push_back(piece.nTo - (piece.nFrom - std::min(piece.nFrom, piece.nLeadIn)));
+        bClean = !in.bWave && in.rule == ECutRule::Exact &&
+                 mp3::Layer(static_cast<CMp3File&>(*pFile).GetHeader()) == mp3::kLayer3;
         whole = WholeAudio(*pFile, input, in.bWave);
         bTag = !in.bWave && static_cast<CMp3File&>(*pFile).HasTag();
     } catch (const CFileException&) {
@@ -113,14 +140,17 @@ int RunPlan(const SPlanInput& in, const Bytes& input)
         if (nStatus == kStatusNoAudio)
             fail(strPath, "was written for a refused plan");
         if (in.bWave ? !WaveAgreesWithItsBytes(bytes)
-                     : bTag && !std::equal(input.end() - 128, input.end(), bytes.end() - 128))
+                     : bTag && !std::equal(input.end() - 128, input.end() - 3, bytes.end() - 128))
             fail(strPath, "disagrees with its header");
+        if (bClean && nStatus == kStatusOk && nPieces <= samples.size() &&
+            !CleanPieceAgrees(bytes, bTag, samples[nPieces - 1]))
+            fail(strPath, "is not a clean piece of its samples");
         const Bytes audio = PieceAudio(bytes, in.bWave, bTag);
         joined.insert(joined.end(), audio.begin(), audio.end());
     }
     // Paths() sorts p1..p9 in order; more pieces than that never happen here.
-    if (nStatus == kStatusOk && in.nLeadInSeconds == 0 && nPieces > 0 && (in.bWave || in.rule == ECutRule::Exact) &&
-        joined != whole)
+    if (nStatus == kStatusOk && in.nLeadInSeconds == 0 && nPieces > 0 && !bClean &&
+        (in.bWave || in.rule == ECutRule::Exact) && joined != whole)
         fail("the pieces", "do not join into the source's audio");
     return nResult;
 }

@@ -83,3 +83,8 @@ inline constexpr const char* kSilenceCutsFormat = "Cutting at %zu silence(s): %s
 inline constexpr const char* kSnapMissedFormat = "warning: no silence within %s of the cut at %s; the cut stays there";
 inline constexpr const char* kAllSilenceFormat = "all silence from %s to %s; not written";
 inline constexpr const char* kNothingButSilenceText = "nothing but silence; nothing was written";
+
+// Clean MP3 pieces.
+inline constexpr const char* kSilencedFramesFormat =
+    "%llu frame(s) at the start of %s reach back into audio data the piece does not hold; they were made silent.";
+inline constexpr const char* kSilencedFramesCaption = "Information";

@@ -1,4 +1,5 @@
 // Exact cuts fall on the nearest WAV frame or block or MP3 frame; a piece with no audio is refused.
+#include "audio/Mp3Header.h"
 #include "audio/CutPlanners.h"
 #include "audio/Mp3File.h"
 #include "audio/WaveFile.h"
@@ -71,15 +72,29 @@ Bytes QuietThenLoud()
     return Stream({.bitrateIndex = 1}, 104, 200) + Stream({.bitrateIndex = 14}, 1044, 200) + Id3v1Tag("Song");
 }
 
-TEST_F(ExactCut, Mp3PiecesStartOnTheNearestFrameBoundary)
+// The same in Layer II, which decoders do not trim: exact cuts fall on frame
+// boundaries there.
+Bytes QuietThenLoudLayer2()
 {
-    ASSERT_EQ(Open(QuietThenLoud(), true).GetTotalFrames(), 400u * 1152);
+    return Stream({.layer = 2, .bitrateIndex = 1}, 104, 200) + Stream({.layer = 2, .bitrateIndex = 14}, 1253, 200) +
+           Id3v1Tag("Song");
+}
+
+TEST_F(ExactCut, Layer2PiecesStartOnTheNearestFrameBoundary)
+{
+    ASSERT_EQ(Open(QuietThenLoudLayer2(), true).GetTotalFrames(), 400u * 1152);
     // 500 samples into frame 50 is nearer its start; 700 into frame 300 nearer the next.
     const CCutPlan plan = Cut({50 * 1152 + 500, 300 * 1152 + 700});
-    const size_t bounds[] = {0, 104 * 50, 104 * 200 + 1044 * 101, 104 * 200 + 1044 * 200};
-    const Bytes tag = SourceRange(bounds[3], source.size());
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(ReadBytes(plan.pieces[i].strPath), SourceRange(bounds[i], bounds[i + 1]) + tag) << i;
+    const size_t bounds[] = {0, 104 * 50, 104 * 200 + 1253 * 101, 104 * 200 + 1253 * 200};
+    // Behind the piece's own ID3v2 tag (its track), before the source's
+    // ID3v1 tag with the piece's track in byte 126.
+    for (size_t i = 0; i < 3; ++i) {
+        const Bytes piece = ReadBytes(plan.pieces[i].strPath);
+        Bytes tag = SourceRange(bounds[3], source.size());
+        tag[126] = static_cast<unsigned char>(i + 1);
+        const auto audio = piece.begin() + static_cast<std::ptrdiff_t>(mp3::Id3v2TagBytes(piece.data()));
+        EXPECT_EQ(Bytes(audio, piece.end()), SourceRange(bounds[i], bounds[i + 1]) + tag) << i;
+    }
 }
 
 // Less than one block or frame: refused with its message, and no file at all.
@@ -103,17 +118,20 @@ TEST_P(ExactCutEmpty, IsRefusedAndWritesNothing)
 const SEmptyCase kEmpty[] = {
     {"WavSameFrame", [](auto& f, auto& p) { return f.SaveExactSelection(p, 10, 10); }, nullptr},
     {"WavWholeSecondsPastTheEnd", [](auto& f, auto& p) { return f.SaveSelection(p, 10, 11, 1); }, nullptr},
-    {"Mp3WithinOneFrame", [](auto& f, auto& p) { return f.SaveExactSelection(p, 1200, 1300); }},
+    {"Layer2WithinOneFrame", [](auto& f, auto& p) { return f.SaveExactSelection(p, 1200, 1300); },
+     QuietThenLoudLayer2},
     {"Mp3WholeSecondsPastTheEnd", [](auto& f, auto& p) { return f.SaveSelection(p, 58, 59, 1); }},
     // 385 frames of 104 bytes at 4000 bytes a second: 10.01 s, the 10th second starts in the last frame.
     {"Mp3WholeSecondsInTheLastFrame", [](auto& f, auto& p) { return f.SaveSelection(p, 10, 11, 1); },
      [] { return Stream({.bitrateIndex = 1}, 104, 385); }},
-    {"Mp3PlanWithOneEmptyPiece", [](auto& f, auto& p) {
+    {"Layer2PlanWithOneEmptyPiece",
+     [](auto& f, auto& p) {
          CCutPlan plan = PlanAtPoints(ECutRule::Exact, f.GetTotalFrames(), {1152, 1153}, 0);
          for (CPiece& piece : plan.pieces)
              piece.strPath = p;
          return f.WritePlan(plan);
-     }},
+     },
+     QuietThenLoudLayer2},
 };
 INSTANTIATE_TEST_SUITE_P(Table, ExactCutEmpty, testing::ValuesIn(kEmpty), ByName);
 
