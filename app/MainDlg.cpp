@@ -2,8 +2,11 @@
 
 #include "app/AboutDlg.h"
 #include "app/RecentFiles.h"
+#include "app/Waveform.h"
+#include "app/ZoomView.h"
 #include "audio/AudioFile.h"
 #include "audio/AudioUi.h"
+#include "audio/CutTime.h"
 #include "audio/OpenAudioFile.h"
 #include "platform/File.h"
 #include "platform/FileDialogs.h"
@@ -21,7 +24,10 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPainter>
 #include <QGuiApplication>
 #include <QUrl>
 #include <algorithm>
@@ -93,7 +99,38 @@ std::string DropRefusal(const QList<QUrl>& urls)
     return KindRefusal(shown(urls.front())).value_or("");
 }
 
+// The nudges of the mark being placed: Alt with the arrows by 10 ms, with
+// Shift too by 100 ms, with Ctrl too by a second; Alt with Page Up and Page
+// Down also by a second, for desktops that keep Ctrl+Alt+arrows for
+// themselves.
+constexpr struct {
+    QKeyCombination key;
+    double dSeconds;
+} kNudges[] = {{Qt::ALT | Qt::Key_Left, -0.01},
+               {Qt::ALT | Qt::Key_Right, 0.01},
+               {Qt::ALT | Qt::SHIFT | Qt::Key_Left, -0.1},
+               {Qt::ALT | Qt::SHIFT | Qt::Key_Right, 0.1},
+               {Qt::ALT | Qt::CTRL | Qt::Key_Left, -1.0},
+               {Qt::ALT | Qt::CTRL | Qt::Key_Right, 1.0},
+               {Qt::ALT | Qt::Key_PageUp, -1.0},
+               {Qt::ALT | Qt::Key_PageDown, 1.0}};
+
+// How often the time line is painted again while the sound is analysed.
+constexpr int kAnalysisRepaintPeriod = 100;
+
 } // namespace
+
+std::string ClockText(double dThumb, std::optional<std::pair<double, double>> selection, double dLength)
+{
+    const bool bHours = dLength >= 3600.0;
+    const auto clock = [bHours](double dSeconds) { return FormatCutTime(dSeconds, bHours); };
+    if (!selection)
+        return FormatText(kClockNoSelectionFormat, clock(dThumb).c_str(), clock(dLength).c_str());
+    const double dFrom = std::min(selection->first, selection->second);
+    const double dTo = std::max(selection->first, selection->second);
+    return FormatText(kClockFormat, clock(dThumb).c_str(), clock(dFrom).c_str(), clock(dTo).c_str(),
+                      clock(dTo - dFrom).c_str(), clock(dLength).c_str());
+}
 
 CSliderScale SliderScaleFor(double dDuration)
 {
@@ -118,6 +155,33 @@ CMainDlg::CMainDlg(const CServices& services, QWidget* pParent)
     m_pSlider = m_pUi->slider;
     // The time line is as wide as about 86 average characters of the font.
     m_pSlider->setMinimumWidth(m_pSlider->fontMetrics().averageCharWidth() * 86);
+    // Tall enough to show the sound behind the channel.
+    m_pSlider->setMinimumHeight(m_pSlider->fontMetrics().height() * 4);
+    m_pSlider->SetBackdrop([this](QPainter& painter, const QRect& rcLine) { PaintOverview(painter, rcLine); });
+    connect(m_pSlider, &QAbstractSlider::valueChanged, this, &CMainDlg::Refresh);
+    m_pSlider->installEventFilter(this); // for Space, which the group box around it would take
+
+    m_pZoom = new CZoomView(m_pUi->exactPanel);
+    m_pUi->exactLayout->insertWidget(0, m_pZoom);
+    connect(m_pZoom, &CZoomView::Picked, this, [this](uint64_t nFrame) {
+        if (m_bMarks)
+            SetMark(m_bPlacingFrom, nFrame);
+    });
+    for (QLineEdit* pEdit : {m_pUi->markFromEdit, m_pUi->markToEdit}) {
+        CKeyFilter::LetEnterThrough(pEdit);
+        pEdit->installEventFilter(this);
+        connect(pEdit, &QLineEdit::editingFinished, this, [this, pEdit] { CommitMark(pEdit); });
+    }
+    for (const auto& nudge : kNudges) {
+        auto* pAction = new QAction(this);
+        pAction->setShortcut(QKeySequence(nudge.key));
+        pAction->setEnabled(false);
+        addAction(pAction);
+        connect(pAction, &QAction::triggered, this, [this, dSeconds = nudge.dSeconds] { Nudge(dSeconds); });
+        m_nudgeActions.push_back(pAction);
+    }
+    m_analysisTimer.setInterval(kAnalysisRepaintPeriod);
+    connect(&m_analysisTimer, &QTimer::timeout, this, &CMainDlg::OnAnalysisTimer);
 
     // Every command runs guarded: a file error it throws is shown, not lost.
     using Handler = void (CMainDlg::*)();
@@ -128,7 +192,9 @@ CMainDlg::CMainDlg(const CServices& services, QWidget* pParent)
                                     {m_pUi->actionShred, &CMainDlg::OnShredEqually},
                                     {m_pUi->actionCustomize, &CMainDlg::Customize},
                                     {m_pUi->actionInfo, &CMainDlg::OnFileInformation},
-                                    {m_pUi->actionAbout, &CMainDlg::OnAbout}})
+                                    {m_pUi->actionAbout, &CMainDlg::OnAbout},
+                                    {m_pUi->actionPlaySelection, &CMainDlg::OnPlaySelection},
+                                    {m_pUi->actionPlayEnd, &CMainDlg::OnPlayEnd}})
         connect(pAction, &QAction::triggered, this, guarded(handler));
     for (auto [pButton, handler] : {std::pair<QPushButton*, Handler>{m_pUi->startButton, &CMainDlg::OnStart},
                                     {m_pUi->endButton, &CMainDlg::OnEnd},
@@ -139,6 +205,9 @@ CMainDlg::CMainDlg(const CServices& services, QWidget* pParent)
                                     {m_pUi->stopButton, &CMainDlg::OnStop}})
         connect(pButton, &QPushButton::clicked, this, guarded(handler));
     connect(m_pUi->actionExit, &QAction::triggered, this, &QDialog::reject);
+    connect(m_pUi->actionPlayStop, &QAction::triggered, this, [this] {
+        RunGuarded([this] { m_ePlayState == EPlayState::Playing ? OnStop() : OnPlay(); });
+    });
     // Help Topics has no help to show.
     connect(m_pUi->menuFile, &QMenu::aboutToShow, this, &CMainDlg::OnFileMenuAboutToShow);
     connect(m_pSlider, &CTrackBar::Scrolled, this, &CMainDlg::OnHScroll);
@@ -150,6 +219,7 @@ CMainDlg::CMainDlg(const CServices& services, QWidget* pParent)
     setAcceptDrops(true);
     m_folderOpener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     RestorePosition();
+    Refresh();
 }
 
 CMainDlg::~CMainDlg()
@@ -273,6 +343,10 @@ bool CMainDlg::LoadFile(const std::string& strPath)
     SetUpSlider();
     TakeOverlap();
     RememberRecentFile(strPath);
+    StartAnalysis(strPath);
+    Refresh();
+    // The time line takes the keys at once: the arrows move the thumb.
+    m_pSlider->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
@@ -372,7 +446,13 @@ void CMainDlg::done(int nResult)
 
 void CMainDlg::CloseAudioFile()
 {
+    m_analysisTimer.stop();
+    m_pAnalysis.reset();
     m_pAudioFile.reset();
+    m_frames.reset();
+    m_bMarks = false;
+    m_dStopAt = -1.0;
+    ApplyExactCuts(false);
     m_pSlider->SetPos(m_pSlider->GetRangeMin());
     m_pSlider->ClearSel();
     m_pSlider->setEnabled(false);
@@ -381,6 +461,7 @@ void CMainDlg::CloseAudioFile()
         pButton->setEnabled(false);
     m_nAnchor = -1;
     setWindowTitle(QString::fromUtf8(kCaption));
+    Refresh();
 }
 
 void CMainDlg::SetUpSlider()
@@ -390,6 +471,9 @@ void CMainDlg::SetUpSlider()
     m_pSlider->setEnabled(true);
     m_pSlider->SetRangeMin(0);
     m_pSlider->SetRangeMax(static_cast<int>(std::min<uint32_t>(scale.nMax, INT_MAX)));
+    m_pSlider->SetValueScale({.dPerPosition = double(m_nSecsPerStep),
+                              .dMax = m_pAudioFile->GetDuration(),
+                              .text = [this](double dSeconds) { return QString::fromStdString(Clock(dSeconds)); }});
     for (QPushButton* pButton : {m_pUi->startButton, m_pUi->legendButton, m_pUi->playButton})
         pButton->setEnabled(true);
     setWindowTitle(QString::fromUtf8(kCaption) + QStringLiteral(" - ") +
@@ -404,6 +488,7 @@ void CMainDlg::TakeOverlap()
         m_nOverlap = ReadOverlap(m_services.settings);
     m_pAudioFile->SetOverlapTime(ToFileOverlap(m_nOverlap));
     m_pAudioFile->SetExactCuts(ReadExactCuts(m_services.settings));
+    ApplyExactCuts(ReadExactCuts(m_services.settings));
 }
 
 // ---- Selection and saving -------------------------------------------------
@@ -418,19 +503,28 @@ void CMainDlg::OnStart()
     m_nAnchor = m_pSlider->GetPos();
     m_pSlider->SetTic(m_nAnchor);
     m_pSlider->ClearSel();
+    if (m_bExact) {
+        m_nMarkFrom = m_nMarkTo = ThumbFrame();
+        m_bMarks = true;
+        m_bPlacingFrom = true;
+    }
+    Refresh();
 }
 
 void CMainDlg::OnEnd()
 {
     if (!m_pAudioFile)
         return;
-    if (m_pSlider->GetSelStart() == m_pSlider->GetSelEnd()) {
+    const bool bEmpty = m_bExact ? !m_bMarks || m_nMarkFrom == m_nMarkTo
+                                 : m_pSlider->GetSelStart() == m_pSlider->GetSelEnd();
+    if (bEmpty) {
         ShowMessage(kNoSelectionText, "Error", EMsgIcon::Exclamation);
         return;
     }
     m_nAnchor = -1;
     m_pUi->endButton->setEnabled(false);
     m_pUi->saveButton->setEnabled(true);
+    Refresh();
 }
 
 void CMainDlg::OnClear()
@@ -447,6 +541,8 @@ void CMainDlg::EndSelection()
         pButton->setEnabled(false);
     m_pSlider->ClearSel();
     m_nAnchor = -1;
+    m_bMarks = false;
+    Refresh();
 }
 
 // While a selection is being marked, it runs from the anchor to the thumb.
@@ -457,6 +553,11 @@ void CMainDlg::UpdateSelection()
     m_pSlider->SetSelStart(m_nAnchor);
     m_pSlider->SetSelEnd(m_pSlider->GetPos());
     m_pSlider->SetTic(m_pSlider->GetPos());
+    if (m_bExact && m_bMarks) {
+        m_nMarkTo = ThumbFrame();
+        m_bPlacingFrom = false;
+    }
+    Refresh();
 }
 
 void CMainDlg::OnSave()
@@ -480,7 +581,10 @@ void CMainDlg::OnSave()
     const int nEnd = std::max(m_pSlider->GetSelStart(), m_pSlider->GetSelEnd());
     int32_t nStatus = kStatusOk;
     const bool bDone = RunGuarded([&] {
-        nStatus = m_pAudioFile->SaveSelection(*strPath, nStart, nEnd, static_cast<int32_t>(m_nSecsPerStep));
+        if (m_bExact && m_bMarks)
+            nStatus = m_pAudioFile->SaveExactSelection(*strPath, m_nMarkFrom, m_nMarkTo);
+        else
+            nStatus = m_pAudioFile->SaveSelection(*strPath, nStart, nEnd, static_cast<int32_t>(m_nSecsPerStep));
     });
     if (bDone && nStatus == kStatusNoAudio)
         m_pAudioFile->ReportError(&m_wnd);
@@ -532,6 +636,9 @@ void CMainDlg::Customize()
     m_nOverlap = nOverlap;
     m_pAudioFile->SetOverlapTime(ToFileOverlap(m_nOverlap));
     m_bOverlapCustomized = true;
+    // The dialog stores "Exact cuts"; the file and the marks follow it at once.
+    m_pAudioFile->SetExactCuts(ReadExactCuts(m_services.settings));
+    ApplyExactCuts(ReadExactCuts(m_services.settings));
 }
 
 // ---- Playback -------------------------------------------------------------
@@ -555,6 +662,8 @@ void CMainDlg::OnPlay()
     SetPlayButtons(true);
     if (m_ePlayState == EPlayState::Idle)
         m_services.player.SetFileName(m_pAudioFile->GetFilePath());
+    m_dStopAt = -1.0;
+    m_timer.setInterval(kTimerPeriod);
     m_timer.start();
     if (m_ePlayState != EPlayState::Stopped)
         m_services.player.SetCurrentPosition(ThumbSeconds());
@@ -574,6 +683,7 @@ void CMainDlg::StopPlayback()
     SetPlayButtons(false);
     m_services.player.Stop();
     m_timer.stop();
+    m_dStopAt = -1.0;
     m_ePlayState = EPlayState::Stopped;
 }
 
@@ -583,6 +693,7 @@ void CMainDlg::ResetPlayback()
         return;
     SetPlayButtons(false);
     m_timer.stop();
+    m_dStopAt = -1.0;
     m_services.player.Pause();
     m_ePlayState = EPlayState::Idle;
 }
@@ -596,14 +707,20 @@ void CMainDlg::OnLegend()
 
 void CMainDlg::OnTimer()
 {
-    const uint32_t nSeconds = WholeSeconds(m_services.player.GetCurrentPosition());
+    const double dPosition = m_services.player.GetCurrentPosition();
+    const uint32_t nSeconds = WholeSeconds(dPosition);
     m_pSlider->SetPos(static_cast<int>(std::min<uint32_t>(nSeconds / m_nSecsPerStep, INT_MAX)));
     UpdateSelection();
+    if (m_dStopAt >= 0 && m_ePlayState == EPlayState::Playing && dPosition >= m_dStopAt)
+        StopPlayback();
 }
 
-// Playback jumps to the thumb and the thumb follows it again from there.
+// Playback jumps to the thumb and the thumb follows it again from there, to
+// the end of the file.
 void CMainDlg::SeekPlayback()
 {
+    m_dStopAt = -1.0;
+    m_timer.setInterval(kTimerPeriod);
     m_services.player.SetCurrentPosition(ThumbSeconds());
     m_services.player.Play();
     m_timer.start();
@@ -645,6 +762,7 @@ void CMainDlg::OnPlayerError()
     if (m_ePlayState == EPlayState::Idle)
         return;
     m_timer.stop();
+    m_dStopAt = -1.0;
     m_ePlayState = EPlayState::Idle;
     SetPlayButtons(false);
 }
@@ -653,6 +771,317 @@ void CMainDlg::OnEndOfStream(int32_t)
 {
     m_ePlayState = EPlayState::Idle;
     m_timer.stop();
+    m_dStopAt = -1.0;
     SetPlayButtons(false);
     m_pSlider->SetPos(m_pSlider->GetRangeMax());
+}
+
+// ---- Listening to the selection -------------------------------------------
+
+// Plays from dFrom and stops by itself at dTo; the timer then looks often
+// enough to stop within a few hundredths of a second.
+void CMainDlg::PlaySpan(double dFrom, double dTo)
+{
+    SetPlayButtons(true);
+    if (m_ePlayState == EPlayState::Idle)
+        m_services.player.SetFileName(m_pAudioFile->GetFilePath());
+    m_services.player.SetCurrentPosition(dFrom);
+    m_services.player.Play();
+    m_dStopAt = dTo;
+    m_timer.setInterval(kSpanTimerPeriod);
+    m_timer.start();
+    m_ePlayState = EPlayState::Playing;
+}
+
+void CMainDlg::OnPlaySelection()
+{
+    const std::optional<std::pair<double, double>> selection = SelectionSeconds();
+    if (!m_pAudioFile || !selection || selection->second <= selection->first) {
+        ShowMessage(kNoSelectionText, "Error", EMsgIcon::Exclamation);
+        return;
+    }
+    PlaySpan(selection->first, selection->second);
+}
+
+// The last seconds before the end of the selection, to hear where it cuts.
+void CMainDlg::OnPlayEnd()
+{
+    const std::optional<std::pair<double, double>> selection = SelectionSeconds();
+    if (!m_pAudioFile || !selection || selection->second <= selection->first) {
+        ShowMessage(kNoSelectionText, "Error", EMsgIcon::Exclamation);
+        return;
+    }
+    PlaySpan(std::max(0.0, selection->second - kPlayEndSeconds), selection->second);
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* pEvent)
+{
+    if (pEvent->key() == Qt::Key_Space && pEvent->modifiers() == Qt::NoModifier && m_pAudioFile) {
+        RunGuarded([this] { m_ePlayState == EPlayState::Playing ? OnStop() : OnPlay(); });
+        pEvent->accept();
+        return;
+    }
+    QDialog::keyPressEvent(pEvent);
+}
+
+// Return in a mark's field takes the time typed there, and goes no further;
+// Space on the time line plays or stops.
+bool CMainDlg::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    if (pEvent->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(pWatched, pEvent);
+    auto* pKey = static_cast<QKeyEvent*>(pEvent);
+    if ((pKey->key() == Qt::Key_Return || pKey->key() == Qt::Key_Enter) &&
+        (pWatched == m_pUi->markFromEdit || pWatched == m_pUi->markToEdit)) {
+        CommitMark(static_cast<QLineEdit*>(pWatched));
+        return true;
+    }
+    if (pWatched == m_pSlider && pKey->key() == Qt::Key_Space && pKey->modifiers() == Qt::NoModifier) {
+        keyPressEvent(pKey);
+        return true;
+    }
+    return QDialog::eventFilter(pWatched, pEvent);
+}
+
+// ---- The sound's picture, the clock and the exact marks -------------------
+
+std::string CMainDlg::Clock(double dSeconds) const
+{
+    return FormatCutTime(dSeconds, m_pAudioFile && m_pAudioFile->GetDuration() >= 3600.0);
+}
+
+// The last analysis is dropped (its worker stopped) before the next starts.
+void CMainDlg::StartAnalysis(const std::string& strPath)
+{
+    m_analysisTimer.stop();
+    m_pAnalysis.reset();
+    if (m_services.sound.start)
+        m_pAnalysis = m_services.sound.start(strPath);
+    if (m_pAnalysis && !m_pAnalysis->IsDone())
+        m_analysisTimer.start();
+    m_pZoom->SetStretch(0, 0, {});
+    m_pSlider->update();
+}
+
+void CMainDlg::OnAnalysisTimer()
+{
+    m_pSlider->update();
+    if (!m_pAnalysis || m_pAnalysis->IsDone())
+        m_analysisTimer.stop();
+}
+
+// The time line spans its last position's seconds, which may reach past the
+// file's end: the peaks fill the share the file covers, a pixel a column.
+void CMainDlg::PaintOverview(QPainter& painter, const QRect& rcLine)
+{
+    if (!m_pAudioFile)
+        return;
+    const double dLine = double(m_pSlider->GetRangeMax()) * m_nSecsPerStep;
+    const double dLength = m_pAudioFile->GetDuration();
+    if (!(dLine > 0) || !(dLength > 0))
+        return;
+    const int nColumns = static_cast<int>(std::lround(rcLine.width() * std::min(1.0, dLength / dLine)));
+    std::vector<SPeak> peaks;
+    if (m_pAnalysis && m_pAnalysis->GetTotalFrames() > 0 && nColumns > 0)
+        peaks = m_pAnalysis->Overview(0, m_pAnalysis->GetTotalFrames(), static_cast<size_t>(nColumns));
+    PaintPeaks(painter, QRect(rcLine.left(), rcLine.top(), nColumns, rcLine.height()), peaks, palette());
+}
+
+// Exact marks need the file's frames; a file that cannot give them keeps the
+// whole-second selection.
+void CMainDlg::ApplyExactCuts(bool bExact)
+{
+    const bool bWas = m_bExact;
+    m_bExact = bExact && m_pAudioFile && HasFrames();
+    m_pUi->exactPanel->setVisible(m_bExact);
+    for (QAction* pAction : m_nudgeActions)
+        pAction->setEnabled(m_bExact);
+    // A selection is marked afresh in the other mode.
+    if (m_pAudioFile && bWas != m_bExact)
+        EndSelection();
+    if (m_bExact) {
+        layout()->activate();
+        RefreshZoom();
+    }
+}
+
+bool CMainDlg::HasFrames()
+{
+    if (!m_pAudioFile)
+        return false;
+    if (!m_frames)
+        m_frames = std::pair(m_pAudioFile->GetFrameRate(), m_pAudioFile->GetTotalFrames());
+    return m_frames->first > 0;
+}
+
+// The frame where the thumb stands, held at the end of the audio.
+uint64_t CMainDlg::ThumbFrame()
+{
+    if (!HasFrames())
+        return 0;
+    const uint64_t nFrame = uint64_t(uint32_t(m_pSlider->GetPos())) * m_nSecsPerStep * m_frames->first;
+    return std::min(nFrame, m_frames->second);
+}
+
+double CMainDlg::SecondsOf(uint64_t nFrame) const
+{
+    return m_frames && m_frames->first > 0 ? double(nFrame) / m_frames->first : 0.0;
+}
+
+std::optional<std::pair<uint64_t, uint64_t>> CMainDlg::GetMarks() const
+{
+    if (!m_bExact || !m_bMarks)
+        return std::nullopt;
+    return std::pair(m_nMarkFrom, m_nMarkTo);
+}
+
+// The selection in seconds, earlier end first: the exact marks, or the
+// positions (while marking, from the anchor to the thumb), held at the end.
+std::optional<std::pair<double, double>> CMainDlg::SelectionSeconds() const
+{
+    if (!m_pAudioFile)
+        return std::nullopt;
+    if (m_bExact) {
+        if (!m_bMarks)
+            return std::nullopt;
+        return std::pair(SecondsOf(std::min(m_nMarkFrom, m_nMarkTo)), SecondsOf(std::max(m_nMarkFrom, m_nMarkTo)));
+    }
+    int nFrom = m_pSlider->GetSelStart(), nTo = m_pSlider->GetSelEnd();
+    if (m_nAnchor >= 0) {
+        nFrom = m_nAnchor;
+        nTo = m_pSlider->GetPos();
+    } else if (nFrom == nTo) {
+        return std::nullopt;
+    }
+    const double dLength = m_pAudioFile->GetDuration();
+    const auto seconds = [&](int nPos) { return std::min(double(uint32_t(nPos)) * m_nSecsPerStep, dLength); };
+    return std::pair(seconds(std::min(nFrom, nTo)), seconds(std::max(nFrom, nTo)));
+}
+
+// Brings the clock, the marks' fields, the fine selection, the zoomed view and
+// the listening commands up to date with the file, the thumb and the marks.
+void CMainDlg::Refresh()
+{
+    const std::optional<std::pair<double, double>> selection = SelectionSeconds();
+    for (QAction* pAction : {m_pUi->actionPlaySelection, m_pUi->actionPlayEnd})
+        pAction->setEnabled(selection && selection->second > selection->first);
+    m_pUi->actionPlayStop->setEnabled(m_pAudioFile != nullptr);
+    if (!m_pAudioFile) {
+        m_pUi->clockText->clear();
+        return;
+    }
+    const double dLength = m_pAudioFile->GetDuration();
+    m_pUi->clockText->setText(
+        QString::fromStdString(ClockText(std::min(ThumbSeconds(), dLength), selection, dLength)));
+    if (!m_bExact)
+        return;
+    if (m_bMarks && m_nSecsPerStep > 0)
+        m_pSlider->SetFineSel(SecondsOf(m_nMarkFrom) / m_nSecsPerStep, SecondsOf(m_nMarkTo) / m_nSecsPerStep);
+    for (const auto& [pEdit, nMark] : {std::pair(m_pUi->markFromEdit, m_nMarkFrom), std::pair(m_pUi->markToEdit, m_nMarkTo)}) {
+        pEdit->setPlaceholderText(QString::fromStdString(Clock(0)));
+        if (!pEdit->isModified())
+            pEdit->setText(m_bMarks ? QString::fromStdString(Clock(SecondsOf(nMark))) : QString());
+    }
+    RefreshZoom();
+}
+
+// The zoomed view follows the mark being placed (or the thumb) once it leaves
+// the middle of the stretch shown; the stretch is read afresh only then.
+void CMainDlg::RefreshZoom()
+{
+    if (!m_bExact || !HasFrames())
+        return;
+    const auto [nRate, nTotal] = *m_frames;
+    const uint64_t nThumb = ThumbFrame();
+    m_pZoom->SetThumb(nThumb);
+    m_pZoom->SetMarks(m_bMarks ? std::optional(CZoomView::CMarks{m_nMarkFrom, m_nMarkTo, m_bPlacingFrom})
+                               : std::nullopt);
+    if (m_pZoom->IsPicking())
+        return;
+    const uint64_t nCentre = !m_bMarks ? nThumb : m_bPlacingFrom ? m_nMarkFrom : m_nMarkTo;
+    const uint64_t nHalf = static_cast<uint64_t>(kZoomSeconds * nRate);
+    const uint64_t nWidth = std::min(nTotal, 2 * nHalf);
+    const uint64_t nFrom = std::min(nCentre > nHalf ? nCentre - nHalf : 0, nTotal - nWidth);
+    const size_t nColumns = static_cast<size_t>(std::max(1, m_pZoom->width()));
+    const uint64_t nShownFrom = m_pZoom->GetFrom(), nShownTo = m_pZoom->GetTo();
+    const uint64_t nMargin = (nShownTo - nShownFrom) / 5;
+    const bool bFits = m_pZoom->GetColumns() == nColumns &&
+                       ((nShownFrom == nFrom && nShownTo == nFrom + nWidth) ||
+                        (nShownTo > nShownFrom && nCentre >= nShownFrom + nMargin && nCentre <= nShownTo - nMargin));
+    if (bFits)
+        return;
+    std::vector<SPeak> peaks;
+    if (m_services.sound.detail && nWidth > 0)
+        peaks = m_services.sound.detail(m_pAudioFile->GetFilePath(), nFrom, nFrom + nWidth, nColumns);
+    peaks.resize(nColumns); // columns it did not give stay unknown
+    m_pZoom->SetStretch(nFrom, nFrom + nWidth, std::move(peaks));
+}
+
+// The buttons once the marks stand by themselves (typed, picked or nudged,
+// not following the thumb): Save while they hold something, Clear to start
+// again.
+void CMainDlg::ShowMarkButtons()
+{
+    m_pUi->startButton->setEnabled(false);
+    m_pUi->endButton->setEnabled(false);
+    m_pUi->saveButton->setEnabled(m_nMarkFrom != m_nMarkTo);
+    m_pUi->clearButton->setEnabled(true);
+}
+
+// Puts a mark on a frame; the first mark of a selection puts both there.
+void CMainDlg::SetMark(bool bFrom, uint64_t nFrame)
+{
+    if (!HasFrames())
+        return;
+    nFrame = std::min(nFrame, m_frames->second);
+    if (!m_bMarks)
+        m_nMarkFrom = m_nMarkTo = nFrame;
+    m_bMarks = true;
+    (bFrom ? m_nMarkFrom : m_nMarkTo) = nFrame;
+    m_bPlacingFrom = bFrom;
+    if (m_nAnchor < 0)
+        ShowMarkButtons();
+    Refresh();
+}
+
+void CMainDlg::Nudge(double dSeconds)
+{
+    if (!m_bMarks || !HasFrames())
+        return;
+    const uint64_t nStep = static_cast<uint64_t>(std::llround(std::fabs(dSeconds) * m_frames->first));
+    const uint64_t nMark = m_bPlacingFrom ? m_nMarkFrom : m_nMarkTo;
+    SetMark(m_bPlacingFrom, dSeconds < 0 ? nMark - std::min(nMark, nStep) : nMark + nStep);
+}
+
+// A time typed in a mark's field: taken when it names a frame of the audio,
+// else refused with a message and the mark left as it was. Typing stops the
+// end from following the thumb.
+void CMainDlg::CommitMark(QLineEdit* pEdit)
+{
+    if (!pEdit->isModified() || !m_bExact || !HasFrames())
+        return;
+    const bool bFrom = pEdit == m_pUi->markFromEdit;
+    const std::string strText = pEdit->text().trimmed().toStdString();
+    const uint64_t nMark = bFrom ? m_nMarkFrom : m_nMarkTo;
+    const auto restore = [&] {
+        pEdit->setText(m_bMarks ? QString::fromStdString(Clock(SecondsOf(nMark))) : QString());
+        pEdit->setModified(false);
+    };
+    if (strText.empty()) {
+        restore();
+        return;
+    }
+    std::string strError;
+    const std::optional<CCutTime> time = ParseCutTime(strText, strError);
+    const auto [nRate, nTotal] = *m_frames;
+    if (!time || time->ToFrames(nRate) > nTotal) {
+        restore();
+        ShowMessage(!time ? FormatText(kMarkNotATimeFormat, strText.c_str())
+                          : FormatText(kMarkPastEndFormat, strText.c_str(), Clock(SecondsOf(nTotal)).c_str()),
+                    "Error", EMsgIcon::Exclamation);
+        return;
+    }
+    pEdit->setModified(false);
+    m_nAnchor = -1;
+    SetMark(bFrom, time->ToFrames(nRate));
 }

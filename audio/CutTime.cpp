@@ -79,9 +79,16 @@ std::optional<CCutTime> ParseCutTime(const std::string& strText, std::string& st
 
 std::string FormatCutTime(double dSeconds)
 {
-    const auto nMillis = static_cast<long long>(std::llround(std::max(0.0, dSeconds) * 1000.0));
+    return FormatCutTime(dSeconds, false);
+}
+
+std::string FormatCutTime(double dSeconds, bool bHours)
+{
+    // NaN and negative times read as 0; times past 32-bit seconds are held there.
+    const double dClamped = dSeconds > 0 ? std::min(dSeconds, 4294967295.0) : 0.0;
+    const auto nMillis = static_cast<long long>(std::llround(dClamped * 1000.0));
     const long long nSeconds = nMillis / 1000;
-    if (nSeconds >= 3600)
+    if (bHours || nSeconds >= 3600)
         return FormatText("%lld:%02lld:%02lld.%03lld", nSeconds / 3600, nSeconds / 60 % 60, nSeconds % 60,
                           nMillis % 1000);
     return FormatText("%lld:%02lld.%03lld", nSeconds / 60, nSeconds % 60, nMillis % 1000);

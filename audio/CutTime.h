@@ -31,3 +31,6 @@ std::optional<CCutTime> ParseCutTime(const std::string& strText, std::string& st
 
 // H:MM:SS.mmm, or M:SS.mmm below an hour: how times are shown.
 std::string FormatCutTime(double dSeconds);
+// The same with the hours always (H:MM:SS.mmm) or as FormatCutTime decides:
+// the times of one file are shown alike, with hours when the file lasts one.
+std::string FormatCutTime(double dSeconds, bool bHours);

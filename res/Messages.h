@@ -88,3 +88,12 @@ inline constexpr const char* kNothingButSilenceText = "nothing but silence; noth
 inline constexpr const char* kSilencedFramesFormat =
     "%llu frame(s) at the start of %s reach back into audio data the piece does not hold; they were made silent.";
 inline constexpr const char* kSilencedFramesCaption = "Information";
+
+// The time line's clock, exact marks and listening.
+inline constexpr const char* kExactCutsStoreErrorText = "Unable to save the exact cuts setting.";
+inline constexpr const char* kMarkNotATimeFormat =
+    "\"%s\" is not a time. Type it as H:MM:SS.mmm, M:SS.mmm or seconds (such as 0:02.250), or as a number of "
+    "samples (such as 99225s).";
+inline constexpr const char* kMarkPastEndFormat = "%s lies past the end of the audio, which is %s long.";
+inline constexpr const char* kClockFormat = "Position %s    Selection %s to %s (%s)    Length %s";
+inline constexpr const char* kClockNoSelectionFormat = "Position %s    No selection    Length %s";

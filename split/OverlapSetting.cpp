@@ -12,22 +12,40 @@ bool ReadExactCuts(const ISettings& settings)
     return settings.GetUInt32(kExactCutsValueName).value_or(0) != 0;
 }
 
-bool SaveOverlap(ISettings& settings, uint32_t nOverlap, IMessageBoxes& boxes, CWnd* pOwner)
+namespace {
+
+// Stores one value; when that fails, shows the text for the way it failed.
+bool StoreValue(ISettings& settings, const char* pszName, uint32_t nValue, const char* pszStoreError,
+                const char* pszValueError, IMessageBoxes& boxes, CWnd* pOwner)
 {
     const char* pText = nullptr;
-    switch (settings.SetUInt32(kOverlapValueName, nOverlap)) {
+    switch (settings.SetUInt32(pszName, nValue)) {
     case ESettingsWrite::Ok:
         return true;
     case ESettingsWrite::StoreUnavailable:
-        pText = kOverlapStoreErrorText;
+        pText = pszStoreError;
         break;
     case ESettingsWrite::ValueNotWritten:
-        pText = kOverlapValueErrorText;
+        pText = pszValueError;
         break;
     }
     if (pText)
         boxes.MessageBox(pOwner, pText, kOverlapErrorCaption, EMsgIcon::Exclamation, EMsgButtons::Ok);
     return false;
+}
+
+} // namespace
+
+bool SaveOverlap(ISettings& settings, uint32_t nOverlap, IMessageBoxes& boxes, CWnd* pOwner)
+{
+    return StoreValue(settings, kOverlapValueName, nOverlap, kOverlapStoreErrorText, kOverlapValueErrorText, boxes,
+                      pOwner);
+}
+
+bool SaveExactCuts(ISettings& settings, bool bExact, IMessageBoxes& boxes, CWnd* pOwner)
+{
+    return StoreValue(settings, kExactCutsValueName, bExact ? 1 : 0, kExactCutsStoreErrorText,
+                      kExactCutsStoreErrorText, boxes, pOwner);
 }
 
 uint32_t StepOverlap(uint32_t nValue, bool bUp)

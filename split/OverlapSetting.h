@@ -18,6 +18,9 @@ inline constexpr const char* kOverlapValueName = "Overlap time";
 // overlap time under this name: nonzero for on. Off when missing.
 inline constexpr const char* kExactCutsValueName = "Exact cuts";
 bool ReadExactCuts(const ISettings& settings);
+// Stores it as 1 or 0; when that fails, says so in an exclamation box owned by
+// pOwner. True when the value was stored.
+bool SaveExactCuts(ISettings& settings, bool bExact, IMessageBoxes& boxes, CWnd* pOwner);
 
 // The highest value the Customize overlap dialog's arrows step up to; a typed
 // value may be higher.

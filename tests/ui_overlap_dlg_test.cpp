@@ -47,4 +47,23 @@ TEST(OverlapDlg, LeavesTheTimeAndStoresItOnlyWithTheBoxAndOk)
     }
 }
 
+// "Exact cuts" shows the stored setting; OK stores the box as it is left, Cancel stores nothing.
+TEST(OverlapDlg, ExactCutsIsStoredOnOk)
+{
+    const std::tuple<std::optional<uint32_t>, std::string, std::optional<uint32_t>> cases[] = {
+        {std::nullopt, "xo", 1}, {1, "xo", 0}, {1, "o", 1}, {std::nullopt, "xc", std::nullopt}, {std::nullopt, "o", std::nullopt}};
+    for (const auto& [stored, strScript, after] : cases) {
+        CTempDir dir;
+        CQtSettings settings(QPath(dir / "Tolvane.conf"));
+        if (stored)
+            settings.SetUInt32("Exact cuts", *stored);
+        CFakeUi ui;
+        COverlapDlg dlg(settings, ui, nullptr);
+        dlg.show();
+        EXPECT_EQ(ByControlId<QAbstractButton>(dlg, 1047)->isChecked(), stored == 1u) << strScript;
+        RunScript(dlg, strScript, {{'x', {1047, 0}}, {'o', {1, 0}}, {'c', {2, 0}}});
+        EXPECT_EQ(settings.GetUInt32("Exact cuts"), after) << strScript;
+    }
+}
+
 } // namespace

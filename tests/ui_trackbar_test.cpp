@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QStyleOptionSlider>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 #include <tuple>
 #include <vector>
@@ -56,6 +57,19 @@ TEST(TrackBar, ReportsWhatTheUserDidOnly)
     EXPECT_EQ(bar.seen, (Seen{{T::PageUp, 8}, {T::EndTrack, 8}, {T::PageDown, 10}, {T::EndTrack, 10},
                               {T::ThumbTrack, 20}, {T::ThumbPosition, 20}, {T::EndTrack, 20}}));
     EXPECT_EQ(std::tuple(bar.GetPos(), bar.GetSelStart(), bar.GetSelEnd()), std::tuple(15, 12, 9));
+}
+
+// With a scale, the tool tip while dragging says the value's text, held at the scale's end.
+TEST(TrackBar, SaysTheValueWhileDragged)
+{
+    CBar bar;
+    bar.SetValueScale({.dPerPosition = 3.0, .dMax = 50.0, .text = [](double d) { return QString::number(d); }});
+    const QPoint ptThumb = bar.Part(QStyle::SC_SliderHandle).center();
+    bar.Mouse(QEvent::MouseButtonPress, ptThumb);
+    bar.Mouse(QEvent::MouseMove, {bar.Part(QStyle::SC_SliderGroove).right() + 20, ptThumb.y()});
+    EXPECT_EQ(QToolTip::text().toStdString(), "50");
+    bar.Mouse(QEvent::MouseButtonRelease, {bar.Part(QStyle::SC_SliderGroove).right() + 20, ptThumb.y()});
+    EXPECT_EQ(bar.GetValueText().toStdString(), "50");
 }
 
 } // namespace

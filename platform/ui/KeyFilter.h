@@ -18,6 +18,9 @@ public:
     static void Install();
     // Marks a top-level window as one of the program's own.
     static void SwallowEnterAndEscape(QWidget* pWindow);
+    // Lets Return and Enter reach one control of such a window (a field that
+    // takes what was typed on Return); it must use them up itself.
+    static void LetEnterThrough(QWidget* pControl);
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;

@@ -1,6 +1,12 @@
 #pragma once
 
 #include <QSlider>
+#include <QString>
+#include <functional>
+#include <optional>
+#include <utility>
+
+class QPainter;
 
 // The main window's time line: a horizontal slider with a tick at every
 // position and a highlighted selection range. The owner drives it with the
@@ -46,6 +52,32 @@ public:
     // Every position already has a tick, so a further one changes nothing.
     void SetTic(int nPos);
 
+    // A selection whose ends need not be whole positions (a cut between two
+    // ticks), highlighted instead of the one above until ClearSel.
+    void SetFineSel(double dStart, double dEnd);
+
+    // What is painted behind the channel, the highlight and the thumb: rcLine
+    // runs from the thumb's centre at the first position to its centre at the
+    // last, as high as the bar. The highlight is then drawn over it, see-through.
+    using Backdrop = std::function<void(QPainter& painter, const QRect& rcLine)>;
+    void SetBackdrop(Backdrop backdrop);
+
+    // What a position stands for (seconds, say) and how such a value reads:
+    // assistive tools are given the value and its text, and a tool tip shows
+    // the text while the thumb is dragged. Without it, they say the position.
+    struct CValueScale {
+        double dPerPosition = 1.0;
+        double dMax = 0.0; // the value of the last position is held here
+        std::function<QString(double dValue)> text;
+    };
+    void SetValueScale(CValueScale scale);
+    double GetValue() const;
+    QString GetValueText() const;
+    // The position nearest a value, as assistive tools set it: reported as a
+    // placed thumb.
+    void SetValueFromTools(double dValue);
+    const CValueScale& GetValueScale() const { return m_scale; }
+
 signals:
     void Scrolled(int nCode);
 
@@ -62,6 +94,8 @@ private:
     void Step(SliderAction action, ETrackCode code);
     void OnValueChanged();
     int CenterOf(int nValue, const QRect& rcGroove, const QRect& rcHandle) const;
+    double FineCenterOf(double dValue, const QRect& rcGroove, const QRect& rcHandle) const;
+    void ShowDragTip();
 
     int m_nSelStart = 0;
     int m_nSelEnd = 0;
@@ -71,4 +105,7 @@ private:
     bool m_bOwnPageStep = false; // the owner chose the page step
     bool m_bSettingPageStep = false;
     bool m_bDragging = false;
+    std::optional<std::pair<double, double>> m_fineSel;
+    Backdrop m_backdrop;
+    CValueScale m_scale;
 };

@@ -25,6 +25,7 @@ COverlapDlg::COverlapDlg(uint32_t nOverlap, bool bUseValue, ISettings& settings,
     new CArrowField(m_pUi->timeEdit, m_pUi->timeArrows, 7, [this](int nStep) { OnArrow(nStep); });
     m_pUi->introText->setMinimumWidth(m_pUi->introText->fontMetrics().averageCharWidth() * 50);
 
+    m_pUi->exactCheck->setChecked(ReadExactCuts(settings));
     connect(m_pUi->saveCheck, &QCheckBox::toggled, this, &COverlapDlg::OnSaveToggled);
     connect(m_pUi->okButton, &QPushButton::clicked, this, &COverlapDlg::OnOk);
     connect(m_pUi->cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -60,6 +61,11 @@ void COverlapDlg::OnOk()
     if (m_pUi->saveCheck->isChecked()) {
         CQtWnd wnd(this);
         SaveOverlap(m_settings, m_nOverlap, m_boxes, &wnd);
+    }
+    // Exact cuts is a setting of its own: OK stores it whenever it changed.
+    if (m_pUi->exactCheck->isChecked() != ReadExactCuts(m_settings)) {
+        CQtWnd wnd(this);
+        SaveExactCuts(m_settings, m_pUi->exactCheck->isChecked(), m_boxes, &wnd);
     }
     accept();
 }

@@ -14,6 +14,7 @@ class OverlapDlg;
 // seconds with arrows beside it, and a check box that stores the time when the
 // dialog is closed with OK. GetOverlap() is what the dialog leaves, whichever
 // way it was closed: OK takes the typed number, Cancel keeps the arrow steps.
+// Its "Exact cuts" box shows the stored setting, which OK stores as checked.
 class COverlapDlg : public QDialog {
     Q_OBJECT
 public:

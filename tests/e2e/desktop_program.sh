@@ -3,13 +3,15 @@
 # with real key presses: opens a WAV file through the Open dialog, moves the
 # thumb with the arrow keys, marks seconds 2 to 5 with Start and End, saves
 # them through the Save dialog, then shreds the file into three through Shred
-# Equally and its Estimate window, whose notice names the files written. Every
+# Equally and its Estimate window, whose notice names the files written; then
+# turns on Exact cuts in Customize, types a selection's start and end to the
+# millisecond and saves it, which must hold exactly those sample frames. Every
 # file written is checked against tolvane-cut's for the same request. Then it
 # starts the program again: from File > Recent Files, with the file as its
 # argument (where the last run's window stood), and with a file it refuses.
 # --help and --version are run without a display, before anything else.
-# Exits 77 (skipped) when there is no virtual display. With a folder for pictures, takes the main window's, the
-# Shred Equally dialog's and the Estimate window's there.
+# Exits 77 (skipped) when there is no virtual display. With a folder for pictures, takes the main window's
+# (whole seconds, and exact marks), the Shred Equally dialog's and the Estimate window's there.
 #
 #   desktop_program.sh TOLVANE TOLVANE_CUT SAMPLE_WAV [PICTURE_FOLDER]
 set -euo pipefail
@@ -48,9 +50,10 @@ xdotool type --delay 30 "Sample Take.WAV"
 keys Return
 main=$(window "^Tolvane - $source\$")
 
-# Tab gives the time line the focus; Home, then two steps right: second 2.
+# The time line has the focus once the file is open; Home, then two steps
+# right: second 2.
 xdotool windowfocus --sync "$main"
-keys Tab Home Right Right alt+s Right Right Right alt+e
+keys Home Right Right alt+s Right Right Right alt+e
 picture "$main" main-window
 
 keys alt+a
@@ -90,6 +93,36 @@ for i in 1 2 3; do
   cmp "$work/PART-$i.wav" "$work/expected/PART-$i.wav" || fail "fragment $i differs from tolvane-cut's"
 done
 [ ! -e "$work/PART-4.wav" ] || fail "a fourth fragment was written"
+
+# File > Customize: Exact cuts on (Alt+X), then OK (the next control). The
+# marks' fields show up; the start and end are typed there, each taken by
+# Return, and Save writes exactly the sample frames between them.
+xdotool windowfocus --sync "$main"
+keys alt+f c
+window '^Customize overlap...$' >/dev/null
+keys alt+x Tab space
+xdotool windowfocus --sync "$main"
+keys alt+m ctrl+a
+xdotool type --delay 30 "0:00:02.250"
+keys Return alt+o ctrl+a
+xdotool type --delay 30 "0:00:04"
+keys Return
+sleep 0.3
+picture "$main" exact-marks
+keys alt+a
+window '^Save As$' >/dev/null
+xdotool type --delay 30 "$work/exact.wav"
+keys Return
+window '^Fragment Saved$' >/dev/null
+keys Return
+# The sample: a 44-byte header, then 4 bytes a frame at 44100 frames a second;
+# 2.25 s is frame 99225, 4 s frame 176400.
+span=$(((176400 - 99225) * 4))
+[ "$(stat -c %s "$work/exact.wav")" = $((44 + span)) ] || fail "the exact piece has $(stat -c %s "$work/exact.wav") bytes, not $((44 + span))"
+cmp <(tail -c "$span" "$work/exact.wav") <(tail -c +$((44 + 99225 * 4 + 1)) "$source" | head -c "$span") ||
+  fail "the exact piece's audio is not the sample's frames 99225 to 176400"
+"$cut" save "$source" --exact --from 0:00:02.250 --to 0:00:04 -o "$work/exact-expected.wav" >/dev/null
+cmp "$work/exact.wav" "$work/exact-expected.wav" || fail "the exact piece differs from tolvane-cut's"
 
 # File > Exit ends the program.
 xdotool windowfocus --sync "$main"
@@ -133,4 +166,4 @@ start '^Error$' notes.txt
 keys Return
 main=$(window '^Tolvane$')
 quit
-echo "through the windows: seconds 2 to 5 saved ($(stat -c %s "$work/piece.wav") bytes) and three fragments shredded, as tolvane-cut writes them"
+echo "through the windows: seconds 2 to 5 saved ($(stat -c %s "$work/piece.wav") bytes), three fragments shredded, as tolvane-cut writes them, and 0:02.250 to 0:04 saved to the sample ($(stat -c %s "$work/exact.wav") bytes)"
