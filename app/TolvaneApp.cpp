@@ -32,7 +32,7 @@ int CTolvaneApp::InitInstance(const std::string& strFile)
     CMediaPlayer2 player;
     CQtAudioUi audioUi(boxes, files);
     {
-        CMainDlg dlg({audioUi, files, settings, player});
+        CMainDlg dlg({audioUi, files, settings, player, {&CSoundAnalysis::Start, &CSoundAnalysis::Detail}});
         audioUi.SetMainWindow(&dlg);
         // Opened once the window shows, so that a message about it has a window to stand over.
         if (!strFile.empty())
