@@ -977,7 +977,8 @@ void CMainDlg::Refresh()
         return;
     if (m_bMarks && m_nSecsPerStep > 0)
         m_pSlider->SetFineSel(SecondsOf(m_nMarkFrom) / m_nSecsPerStep, SecondsOf(m_nMarkTo) / m_nSecsPerStep);
-    for (const auto& [pEdit, nMark] : {std::pair(m_pUi->markFromEdit, m_nMarkFrom), std::pair(m_pUi->markToEdit, m_nMarkTo)}) {
+    for (const auto& [pEdit, nMark] :
+         {std::pair(m_pUi->markFromEdit, m_nMarkFrom), std::pair(m_pUi->markToEdit, m_nMarkTo)}) {
         pEdit->setPlaceholderText(QString::fromStdString(Clock(0)));
         if (!pEdit->isModified())
             pEdit->setText(m_bMarks ? QString::fromStdString(Clock(SecondsOf(nMark))) : QString());

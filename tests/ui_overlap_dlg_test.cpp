@@ -51,7 +51,8 @@ TEST(OverlapDlg, LeavesTheTimeAndStoresItOnlyWithTheBoxAndOk)
 TEST(OverlapDlg, ExactCutsIsStoredOnOk)
 {
     const std::tuple<std::optional<uint32_t>, std::string, std::optional<uint32_t>> cases[] = {
-        {std::nullopt, "xo", 1}, {1, "xo", 0}, {1, "o", 1}, {std::nullopt, "xc", std::nullopt}, {std::nullopt, "o", std::nullopt}};
+        {std::nullopt, "xo", 1}, {1, "xo", 0}, {1, "o", 1}, {std::nullopt, "xc", std::nullopt},
+        {std::nullopt, "o", std::nullopt}};
     for (const auto& [stored, strScript, after] : cases) {
         CTempDir dir;
         CQtSettings settings(QPath(dir / "Tolvane.conf"));

@@ -91,7 +91,9 @@ protected:
     CQtSettings settings{QString::fromStdString(dir / "Tolvane.conf")};
     CMainDlg dlg{{ui, fakes, settings, fakes,
                   {[](const std::string&) { return std::make_unique<CHalfLoud>(); },
-                   [](const std::string&, uint64_t, uint64_t, size_t n) { return std::vector<SPeak>(n, {-0.5f, 0.5f, true}); }}}};
+                   [](const std::string&, uint64_t, uint64_t, size_t n) {
+                       return std::vector<SPeak>(n, {-0.5f, 0.5f, true});
+                   }}}};
     std::string strWav = dir / "take.wav";
 };
 
@@ -102,7 +104,8 @@ TEST(ClockText, ShowsHoursOnlyForFilesThatLastOne)
     using Sel = std::optional<std::pair<double, double>>;
     const std::tuple<double, Sel, double, std::string> cases[] = {
         {2.0, std::nullopt, 10.0, "Position 0:02.000    No selection    Length 0:10.000"},
-        {5.0, Sel({4.5, 2.25}), 10.0, "Position 0:05.000    Selection 0:02.250 to 0:04.500 (0:02.250)    Length 0:10.000"},
+        {5.0, Sel({4.5, 2.25}), 10.0,
+         "Position 0:05.000    Selection 0:02.250 to 0:04.500 (0:02.250)    Length 0:10.000"},
         {61.0005, Sel({0, 3599.9996}), 3600.0,
          "Position 0:01:01.001    Selection 0:00:00.000 to 1:00:00.000 (1:00:00.000)    Length 1:00:00.000"},
         {-1.0, std::nullopt, 3599.0, "Position 0:00.000    No selection    Length 59:59.000"}};
