@@ -4,6 +4,7 @@
 #include <QPalette>
 #include <QRect>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 void PaintPeaks(QPainter& painter, const QRect& rc, const std::vector<SPeak>& peaks, const QPalette& palette)
@@ -14,8 +15,11 @@ void PaintPeaks(QPainter& painter, const QRect& rc, const std::vector<SPeak>& pe
     const double dHalf = rc.height() / 2.0;
     QColor band = palette.color(QPalette::Mid);
     band.setAlpha(70);
-    const QColor wave = palette.color(QPalette::WindowText);
-    const int nColumns = std::min<int>(rc.width(), static_cast<int>(std::min<size_t>(peaks.size(), INT32_MAX)));
+    // The sound in the text's colour, softened a third towards the window's.
+    const QColor text = palette.color(QPalette::WindowText), window = palette.color(QPalette::Window);
+    const QColor wave((text.red() * 2 + window.red()) / 3, (text.green() * 2 + window.green()) / 3,
+                      (text.blue() * 2 + window.blue()) / 3);
+    const int nColumns = std::min<int>(rc.width(), static_cast<int>(std::min<size_t>(peaks.size(), INT_MAX)));
     // The unknown columns at once: a band over the middle third.
     for (int x = 0; x < rc.width();) {
         int nEnd = x;
