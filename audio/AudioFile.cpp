@@ -218,6 +218,24 @@ int32_t CAudioFile::WriteExactFragments(uint32_t n, const std::string& strBaseNa
     return WritePlan(plan);
 }
 
+bool CAudioFile::SnapsToPauses(const CShredAnswer& answer) const
+{
+    return answer.bSnap && answer.nSnapSeconds > 0 && m_snapper != nullptr;
+}
+
+int32_t CAudioFile::WriteSnappedFragments(uint32_t n, const CShredAnswer& answer, const std::string& strExt)
+{
+    const uint64_t nRate = GetFrameRate();
+    const ECutRule rule = m_bExactCuts ? ECutRule::Exact : ECutRule::WholeSeconds;
+    const uint64_t nLeadIn = nRate * static_cast<uint64_t>(std::max(0, answer.nOverlap));
+    CCutPlan plan = PlanEqual(rule, GetTotalFrames(), n, nLeadIn);
+    const std::vector<std::string> paths = FragmentPaths(n, answer.strBaseName, strExt);
+    for (uint32_t i = 0; i < n && i < plan.pieces.size(); ++i)
+        plan.pieces[i].strPath = paths[i];
+    const std::optional<CCutPlan> snapped = m_snapper(plan, nRate * static_cast<uint64_t>(answer.nSnapSeconds));
+    return snapped ? CallerStatus(WritePlan(*snapped)) : kStatusOk;
+}
+
 int32_t CAudioFile::WriteSpans(const std::vector<std::string>& paths,
                                const std::vector<std::optional<SByteSpan>>& spans, uint64_t nFileBytes)
 {

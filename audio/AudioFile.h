@@ -5,6 +5,7 @@
 #include "res/Messages.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,6 +73,13 @@ public:
     // the overlap leads in by exactly its seconds of samples. Off: the
     // whole-second rules.
     void SetExactCuts(bool bExact) { m_bExactCuts = bExact; }
+    // What moves the cut points of an equal split into the pauses within
+    // nReach sample frames of each when the Shred Equally dialog asks for it:
+    // the front end's, which knows the file's silences. Nothing back means
+    // the user stopped the search: nothing is written.
+    using PauseSnapper = std::function<std::optional<CCutPlan>(const CCutPlan& plan, uint64_t nReach)>;
+    void SetPauseSnapper(PauseSnapper snapper) { m_snapper = std::move(snapper); }
+
     // The paths of the fragments of the last equal split that were left
     // without a file because no frame could be found where they start (a
     // damaged stretch).
@@ -169,6 +177,11 @@ protected:
     // The exact equal split of n pieces named as FragmentPaths names them.
     int32_t WriteExactFragments(uint32_t n, const std::string& strBaseName, const std::string& strExt,
                                 int32_t nOverlapSeconds);
+    // The equal split with its cut points moved into pauses, under the rule
+    // exact cuts choose; the answer said so and gave the reach.
+    int32_t WriteSnappedFragments(uint32_t n, const CShredAnswer& answer, const std::string& strExt);
+    // Whether the answer asks for cuts in pauses and a snapper can make them.
+    bool SnapsToPauses(const CShredAnswer& answer) const;
     // Writes each span to the path beside it, in order, under one progress
     // window whose file bar counts nFileBytes a file (the span's own bytes
     // when 0). A span that is missing found no frame where its piece starts
@@ -187,6 +200,7 @@ protected:
     bool m_bExactCuts = false;
     bool m_bCancelled = false;
     IAudioUi& m_ui;
+    PauseSnapper m_snapper;
     std::vector<std::string> m_emptyFragments;
     std::vector<std::string> m_writtenFragments;
     std::string m_strFailedOutput;

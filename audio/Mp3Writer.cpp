@@ -68,6 +68,8 @@ int32_t CMp3File::ShredEqually()
     const uint32_t n = AcceptedFragmentCount(answer);
     if (n == 0)
         return kStatusOk;
+    if (SnapsToPauses(answer))
+        return WriteSnappedFragments(n, answer, ".mp3");
     if (m_bExactCuts)
         return WriteExactFragments(n, answer.strBaseName, ".mp3", answer.nOverlap);
     // Fragment i ends at the i-th of n equal cut points of the audio, the last

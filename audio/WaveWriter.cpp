@@ -194,6 +194,8 @@ int32_t CWaveFile::ShredEqually()
     const uint32_t n = AcceptedFragmentCount(answer);
     if (n == 0)
         return kStatusOk;
+    if (SnapsToPauses(answer))
+        return WriteSnappedFragments(n, answer, ".wav");
     if (m_bExactCuts)
         return WriteExactFragments(n, answer.strBaseName, ".wav", answer.nOverlap);
     // Fragment i holds its own nOwn bytes, led in by as much of the overlap as

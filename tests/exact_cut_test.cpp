@@ -136,3 +136,41 @@ const SEmptyCase kEmpty[] = {
 INSTANTIATE_TEST_SUITE_P(Table, ExactCutEmpty, testing::ValuesIn(kEmpty), ByName);
 
 } // namespace
+
+namespace {
+
+// Shred Equally asked to cut in pauses: the front end's snapper gets the
+// equal plan and the reach in frames, and its plan is what is written; when
+// it gives nothing back (the search was stopped), nothing is.
+TEST_F(ExactCut, ShredInPausesWritesTheSnappersPlan)
+{
+    for (const bool bStopped : {false, true}) {
+        CAudioFile& file = Open(BuildWav({}));
+        file.SetExactCuts(true);
+        ui.shredAnswer = {true, 2, dir / "frag"};
+        ui.shredAnswer.bSnap = true;
+        ui.shredAnswer.nSnapSeconds = 3;
+        uint64_t nReach = 0, nEqualCut = 0;
+        file.SetPauseSnapper([&](const CCutPlan& plan, uint64_t nAsked) -> std::optional<CCutPlan> {
+            nReach = nAsked;
+            nEqualCut = plan.pieces[0].nTo;
+            if (bStopped)
+                return std::nullopt;
+            CCutPlan moved = plan;
+            moved.pieces[0].nTo = moved.pieces[1].nFrom = 1000;
+            return moved;
+        });
+        EXPECT_EQ(file.ShredEqually(), 0);
+        EXPECT_EQ(nReach, 3u * 44100);
+        EXPECT_EQ(nEqualCut, file.GetTotalFrames() / 2);
+        const auto written = file.GetWrittenFragments();
+        ASSERT_EQ(written.size(), bStopped ? 0u : 2u);
+        if (!bStopped) {
+            EXPECT_EQ(ReadWrittenWav(written[0]).nDataSize, 1000 * kFrame);
+        }
+        for (const std::string& strPath : written)
+            std::filesystem::remove(strPath);
+    }
+}
+
+} // namespace
