@@ -16,6 +16,7 @@
 #include "platform/ui/TrackBar.h"
 #include "res/Messages.h"
 #include "split/OverlapSetting.h"
+#include "split/Silences.h"
 #include "split/ui/OverlapDlg.h"
 #include "ui_MainDlg.h"
 
@@ -27,6 +28,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QThread>
 #include <QPainter>
 #include <QGuiApplication>
 #include <QUrl>
@@ -489,6 +492,41 @@ void CMainDlg::TakeOverlap()
     m_pAudioFile->SetOverlapTime(ToFileOverlap(m_nOverlap));
     m_pAudioFile->SetExactCuts(ReadExactCuts(m_services.settings));
     ApplyExactCuts(ReadExactCuts(m_services.settings));
+    m_pAudioFile->SetPauseSnapper(
+        [this](const CCutPlan& plan, uint64_t nReach) { return SnapToPauses(plan, nReach); });
+}
+
+std::optional<CCutPlan> CMainDlg::SnapToPauses(const CCutPlan& plan, uint64_t nReach)
+{
+    std::vector<SSilence> silences;
+    if (m_pAnalysis) {
+        if (!m_pAnalysis->IsDone()) {
+            QProgressDialog progress(QString::fromUtf8(kFindingPausesText), tr("&Cancel"), 0, 1000, this);
+            progress.setWindowModality(Qt::ApplicationModal);
+            progress.setMinimumDuration(0);
+            while (!m_pAnalysis->IsDone()) {
+                progress.setValue(static_cast<int>(m_pAnalysis->GetProgress() * 1000));
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+                if (progress.wasCanceled())
+                    return std::nullopt;
+                QThread::msleep(20);
+            }
+        }
+        silences = SilencesOf(*m_pAnalysis, m_pAudioFile->GetTotalFrames());
+    }
+    const uint32_t nRate = m_pAudioFile->GetFrameRate();
+    std::vector<uint64_t> missed;
+    CCutPlan snapped = SnapToSilences(plan, silences, nRate, nReach, &missed);
+    if (!missed.empty() && nRate > 0) {
+        std::string strCuts;
+        for (const uint64_t nCut : missed)
+            strCuts += "\n" + FormatCutTime(static_cast<double>(nCut) / nRate);
+        m_services.ui.MessageBox(&m_wnd,
+                                 FormatText(kNoPauseFormat, FormatCutTime(static_cast<double>(nReach) / nRate).c_str(),
+                                            strCuts.c_str()),
+                                 kPausesCaption, EMsgIcon::Information, EMsgButtons::Ok);
+    }
+    return snapped;
 }
 
 // ---- Selection and saving -------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/SplitNotice.h"
+#include "audio/CutPlan.h"
 #include "audio/SoundAnalysis.h"
 #include "platform/MessageBox.h"
 #include "platform/ui/QtWindow.h"
@@ -161,6 +162,9 @@ private:
     void CloseAudioFile();
     void SetUpSlider();
     void TakeOverlap();
+    // Moves the equal plan's cuts into the pauses the analysis found within
+    // nReach frames, waiting for it under a window the user may cancel.
+    std::optional<CCutPlan> SnapToPauses(const CCutPlan& plan, uint64_t nReach);
     void UpdateSelection();
     void EndSelection();
     void StopPlayback();

@@ -97,3 +97,8 @@ inline constexpr const char* kMarkNotATimeFormat =
 inline constexpr const char* kMarkPastEndFormat = "%s lies past the end of the audio, which is %s long.";
 inline constexpr const char* kClockFormat = "Position %s    Selection %s to %s (%s)    Length %s";
 inline constexpr const char* kClockNoSelectionFormat = "Position %s    No selection    Length %s";
+
+// Shred Equally cutting in pauses.
+inline constexpr const char* kFindingPausesText = "Finding the pauses...";
+inline constexpr const char* kPausesCaption = "Information";
+inline constexpr const char* kNoPauseFormat = "No pause within %s of these cuts; they stay where they were:%s";

@@ -17,10 +17,6 @@ source "$(dirname "$0")/common.sh"
 on_fail() { ls -la "$work" "$work/out" >&2 2>/dev/null || true; }
 
 # Waits up to 20 s for a file to appear.
-appears() {
-  for _ in $(seq 200); do [ -e "$1" ] && return; sleep 0.1; done
-  fail "$1 never appeared"
-}
 
 # Files the program left that are hidden parts of unfinished ones.
 parts() {
@@ -61,41 +57,54 @@ shred() {
   window '^Shred Equally$' >/dev/null
   xdotool type --delay 30 "$work/out/part"
   keys Tab Tab Tab ctrl+a 4 alt+s
-  window '^Estimate$' >/dev/null
+  # Space on the main window plays: it must reach the Estimate window's OK.
+  xdotool windowfocus --sync "$(window '^Estimate$')"
   keys space
+  sleep 0.2
 }
 
-# 1. SIGTERM while fragment 1 is being written.
+# A fragment of a sparse source is written in a fraction of a second when the
+# disk is memory: the test looks for the part file without pausing.
+
+# 1. SIGTERM while a fragment is being written.
 start
 main=$(window "^Tolvane - $source\$")
 shred
-appears "$work/out/.PART-1.wav.tolvane-part"
-window '^Shreding' >/dev/null
+until=$((SECONDS + 20))
+while [ -z "$(parts)" ] && [ "$SECONDS" -lt "$until" ]; do :; done
+[ -n "$(parts)" ] || fail "no fragment was being written"
 kill -TERM "$app_pid"
 status=0
 wait "$app_pid" || status=$?
 [ "$status" -eq 143 ] || fail "the program ended with $status, not by SIGTERM"
 [ -z "$(parts)" ] || fail "a part file remains after SIGTERM: $(parts)"
-[ -z "$(ls -A "$work/out")" ] || fail "files remain after SIGTERM: $(ls -A "$work/out" | tr '\n' ' ')"
+# A fast disk may have finished fragments before the signal: those stay
+# whole, and nothing of the one being written.
+left=$(ls "$work/out" | wc -l)
+[ "$(ls "$work/out" | tr '\n' ' ')" = "$(seq -f 'PART-%g.wav' "$left" | tr '\n' ' ')" ] && [ "$left" -lt 4 ] ||
+  fail "files remain after SIGTERM: $(ls -A "$work/out" | tr '\n' ' ')"
+rm -f "$work/out"/*
 
-# 2. Cancel (Alt+C) once fragment 2 of four is being written. A fast disk may
+# 2. Cancel (Alt+C) while a fragment of four is being written. A fast disk may
 # have moved on to a later fragment when the key arrives: the fragments
 # before the one being written stay, whole and in order.
 start
 main=$(window "^Tolvane - $source\$")
 shred
-appears "$work/out/.PART-2.wav.tolvane-part"
+until=$((SECONDS + 20))
+while [ -z "$(parts)" ] && [ "$SECONDS" -lt "$until" ]; do :; done
+[ -n "$(parts)" ] || fail "no fragment was being written"
 progress=$(window '^Shreding')
 xdotool windowfocus --sync "$progress" 2>/dev/null || true
 keys alt+c
 window '^Information$' >/dev/null
 [ -z "$(parts)" ] || fail "a part file remains after Cancel: $(parts)"
 kept=$(ls "$work/out" | wc -l)
-[ "$kept" -ge 1 ] && [ "$kept" -lt 4 ] || fail "after Cancel the folder holds: $(ls -A "$work/out" | tr '\n' ' ')"
+[ "$kept" -lt 4 ] || fail "after Cancel the folder holds: $(ls -A "$work/out" | tr '\n' ' ')"
 [ "$(ls "$work/out" | tr '\n' ' ')" = "$(seq -f 'PART-%g.wav' "$kept" | tr '\n' ' ')" ] ||
   fail "after Cancel the folder holds: $(ls -A "$work/out" | tr '\n' ' ')"
 expected=$(((data / 4) / 4 * 4 + 44))
-[ "$(stat -c %s "$work/out/PART-1.wav")" -eq "$expected" ] || fail "fragment 1 is not whole"
+[ "$kept" -eq 0 ] || [ "$(stat -c %s "$work/out/PART-1.wav")" -eq "$expected" ] || fail "fragment 1 is not whole"
 keys Return
 kill -0 "$app_pid" 2>/dev/null || fail "the program ended after Cancel"
 cmp -n 44 "$source" "$work/header" || fail "the source's header was changed"
