@@ -16,8 +16,6 @@ app=$(realpath "$1")
 source "$(dirname "$0")/common.sh"
 on_fail() { ls -la "$work" "$work/out" >&2 2>/dev/null || true; }
 
-# Waits up to 20 s for a file to appear.
-
 # Files the program left that are hidden parts of unfinished ones.
 parts() {
   find "$work/out" -name '*.tolvane-part*' -printf '%f\n'
