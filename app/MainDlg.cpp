@@ -893,10 +893,13 @@ void CMainDlg::StartAnalysis(const std::string& strPath)
 {
     m_analysisTimer.stop();
     m_pAnalysis.reset();
+    m_silences.clear();
     if (m_services.sound.start)
         m_pAnalysis = m_services.sound.start(strPath);
     if (m_pAnalysis && !m_pAnalysis->IsDone())
         m_analysisTimer.start();
+    else if (m_pAnalysis)
+        m_silences = SilencesOf(*m_pAnalysis, m_pAnalysis->GetTotalFrames());
     m_pZoom->SetStretch(0, 0, {});
     m_pSlider->update();
 }
@@ -906,6 +909,9 @@ void CMainDlg::OnAnalysisTimer()
     m_pSlider->update();
     if (!m_pAnalysis || m_pAnalysis->IsDone())
         m_analysisTimer.stop();
+    // The pauses the analysis found are marked once it has read everything.
+    if (m_pAnalysis && m_pAnalysis->IsDone() && m_silences.empty())
+        m_silences = SilencesOf(*m_pAnalysis, m_pAnalysis->GetTotalFrames());
 }
 
 // The time line spans its last position's seconds, which may reach past the
@@ -923,6 +929,17 @@ void CMainDlg::PaintOverview(QPainter& painter, const QRect& rcLine)
     if (m_pAnalysis && m_pAnalysis->GetTotalFrames() > 0 && nColumns > 0)
         peaks = m_pAnalysis->Overview(0, m_pAnalysis->GetTotalFrames(), static_cast<size_t>(nColumns));
     PaintPeaks(painter, QRect(rcLine.left(), rcLine.top(), nColumns, rcLine.height()), peaks, palette());
+    // The pauses as bands of the highlight colour, faint enough to leave the peaks seen.
+    const uint64_t nTotal = m_pAnalysis ? m_pAnalysis->GetTotalFrames() : 0;
+    if (nTotal == 0)
+        return;
+    QColor band = palette().color(QPalette::Highlight);
+    band.setAlpha(60);
+    for (const SSilence& silence : m_silences) {
+        const int x0 = rcLine.left() + static_cast<int>(silence.nFrom * static_cast<uint64_t>(nColumns) / nTotal);
+        const int x1 = rcLine.left() + static_cast<int>(silence.nTo * static_cast<uint64_t>(nColumns) / nTotal);
+        painter.fillRect(QRect(x0, rcLine.top(), std::max(1, x1 - x0), rcLine.height()), band);
+    }
 }
 
 // Exact marks need the file's frames; a file that cannot give them keeps the

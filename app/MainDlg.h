@@ -3,6 +3,7 @@
 #include "app/SplitNotice.h"
 #include "audio/CutPlan.h"
 #include "audio/SoundAnalysis.h"
+#include "split/Silences.h"
 #include "platform/MessageBox.h"
 #include "platform/ui/QtWindow.h"
 #include "player/MediaPlayer.h"
@@ -210,6 +211,7 @@ private:
     FolderOpener m_folderOpener;
 
     std::unique_ptr<CSoundAnalysis> m_pAnalysis;
+    std::vector<SSilence> m_silences; // found once the analysis is done
     QTimer m_analysisTimer;
     CZoomView* m_pZoom = nullptr;
     bool m_bExact = false;
