@@ -228,6 +228,11 @@ CMainDlg::CMainDlg(const CServices& services, QWidget* pParent)
 CMainDlg::~CMainDlg()
 {
     m_services.player.SetEvents(nullptr);
+    // A mark field that loses the focus while the window goes away finishes
+    // its editing: by then this window is no longer whole to take it.
+    for (QLineEdit* pEdit : {m_pUi->markFromEdit, m_pUi->markToEdit})
+        disconnect(pEdit, nullptr, this, nullptr);
+    m_pZoom->disconnect(this);
 }
 
 std::string CMainDlg::GetFileFilter() const
