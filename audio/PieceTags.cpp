@@ -72,8 +72,10 @@ void SetPieceFields(TagLib::ID3v2::Tag& tag, const CPieceTags& tags)
 {
     if (tags.nTrack != 0) {
         std::string strTrack = std::to_string(tags.nTrack);
-        if (tags.nTracks != 0)
-            strTrack += "/" + std::to_string(tags.nTracks);
+        if (tags.nTracks != 0) {
+            strTrack += '/';
+            strTrack += std::to_string(tags.nTracks);
+        }
         SetTextFrame(tag, "TRCK", TagLib::String(strTrack));
     }
     if (!tags.strTitle.empty())
