@@ -47,5 +47,7 @@ pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || { echo "skipped: Xvfb did not start"; exit 77; }
 export DISPLAY=":$(cat "$work/display")"
+# The number is written before the server takes connections: wait for it.
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$work/run"
