@@ -1,5 +1,6 @@
 #include "audio/Mp3Decoder.h"
 
+#include "audio/Mp3CleanFrames.h"
 #include "audio/Mp3Header.h"
 #include "platform/ByteOrder.h"
 #include "platform/File.h"
@@ -14,11 +15,8 @@ namespace {
 
 // The samples a decoder's synthesis lags behind its input, and the encoder
 // delay taken when no LAME tag gives one.
-constexpr uint64_t kDecoderDelay = 529;
-constexpr uint64_t kAssumedEncoderDelay = 576;
-// Bytes of the LAME tag: the encoder's name (9), fields, delay and padding
-// 21 bytes on, up to the CRCs.
-constexpr size_t kLameTagBytes = 36;
+constexpr uint64_t kDecoderDelay = mp3::kDecoderDelay;
+constexpr uint64_t kAssumedEncoderDelay = mp3::kAssumedEncoderDelay;
 // How far the first frame header is searched for behind the ID3v2 tags.
 constexpr uint32_t kFirstFrameReach = 1 << 16;
 constexpr unsigned kMaxId3v2Tags = 64;
@@ -72,29 +70,13 @@ uint64_t SMp3Layout::PlayedOf(uint64_t nFrameSamples) const
     return nFrameSamples > nSkip + nTail ? nFrameSamples - nSkip - nTail : 0;
 }
 
+// The information frame's reader finds the encoder's extension.
 std::optional<SLameDelays> ParseLameDelays(uint32_t dw, const unsigned char* p, size_t nBytes)
 {
-    const bool bMono = mp3::ChannelMode(dw) == 3;
-    const size_t nSide = mp3::Version(dw) == mp3::kVersion1 ? (bMono ? 17 : 32) : (bMono ? 9 : 17);
-    for (size_t nTag : {4 + nSide, 6 + nSide}) {
-        if (nTag + 8 > nBytes)
-            continue;
-        if (!std::equal(p + nTag, p + nTag + 4, "Xing") && !std::equal(p + nTag, p + nTag + 4, "Info"))
-            continue;
-        const uint32_t nFlags = ReadU32BE(p + nTag + 4);
-        size_t nAt = nTag + 8 + (nFlags & 1 ? 4 : 0) + (nFlags & 2 ? 4 : 0) + (nFlags & 4 ? 100 : 0) +
-                     (nFlags & 8 ? 4 : 0);
-        if (nAt + kLameTagBytes > nBytes)
-            return std::nullopt;
-        const unsigned char* pName = p + nAt;
-        if (!std::equal(pName, pName + 4, "LAME") && !std::equal(pName, pName + 4, "Lavf") &&
-            !std::equal(pName, pName + 4, "Lavc"))
-            return std::nullopt;
-        nAt += 21;
-        return SLameDelays{static_cast<uint32_t>(p[nAt] << 4 | p[nAt + 1] >> 4),
-                           static_cast<uint32_t>((p[nAt + 1] & 0x0F) << 8 | p[nAt + 2])};
-    }
-    return std::nullopt;
+    const auto info = mp3::ParseInfoFrame(dw, p, nBytes);
+    if (!info || !info->lame)
+        return std::nullopt;
+    return SLameDelays{info->lame->nDelay, info->lame->nPadding};
 }
 
 std::optional<SMp3Layout> ReadMp3Layout(CFile& file)
