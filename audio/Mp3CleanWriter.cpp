@@ -32,9 +32,14 @@ constexpr uint64_t kPhaseFrames = 8;
 
 } // namespace
 
-uint64_t CMp3File::GaplessSkip() const
+bool CMp3File::CutsClean()
 {
-    if (!IsLayer3())
+    return IsLayer3() && Index().HasOneFrameSize();
+}
+
+uint64_t CMp3File::GaplessSkip()
+{
+    if (!CutsClean())
         return 0;
     const unsigned nDelay = m_sourceInfo && m_sourceInfo->lame ? m_sourceInfo->lame->nDelay : mp3::kAssumedEncoderDelay;
     return uint64_t{nDelay} + mp3::kDecoderDelay;
@@ -43,9 +48,9 @@ uint64_t CMp3File::GaplessSkip() const
 // The padding, but never less than the decoder's delay: the last raw sample
 // a decoder plays must exist. A stream whose encoder did not say is taken to
 // have no padding beyond that.
-uint64_t CMp3File::GaplessTail() const
+uint64_t CMp3File::GaplessTail()
 {
-    if (!IsLayer3())
+    if (!CutsClean())
         return 0;
     const unsigned nPadding = m_sourceInfo && m_sourceInfo->lame ? m_sourceInfo->lame->nPadding : 0;
     return std::max(nPadding, mp3::kDecoderDelay) - mp3::kDecoderDelay;

@@ -121,11 +121,16 @@ private:
         unsigned nPadding = 0;
     };
     bool IsLayer3() const { return mp3::Layer(m_dwFirstHeader) == mp3::kLayer3; }
+    // Exact pieces are clean Layer III pieces: the stream is Layer III and
+    // its frames all hold as many samples, so that frame counts in an
+    // information frame say how long a piece plays. Other streams are cut at
+    // frame boundaries.
+    bool CutsClean();
     // The raw sample (counted from the first frame's first decoded sample)
     // that a gapless decoder plays first, and the samples it leaves out at
     // the end: from the encoder's extension, or assumed.
-    uint64_t GaplessSkip() const;
-    uint64_t GaplessTail() const;
+    uint64_t GaplessSkip();
+    uint64_t GaplessTail();
     std::optional<SCleanLayout> LayOutCleanPiece(const CPiece& piece);
     // The frame k's header and side information, or 0 when it has none.
     uint32_t ReadFrameStart(uint64_t k, std::vector<unsigned char>& bytes, bool bWhole);

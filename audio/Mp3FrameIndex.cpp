@@ -190,9 +190,12 @@ void CMp3FrameIndex::Append(uint64_t nOffset, uint32_t dw, uint32_t nLength)
     auto nEntry = static_cast<uint16_t>(nLength | SampleCode(nSamples) << kSamplesShift);
     if (m_vFrames.empty()) {
         m_nSampleRate = mp3::SamplingRate(dw);
-    } else if (nOffset != m_end.nOffset) {
-        nEntry |= kSkippedBit;
-        m_vSkipped.push_back(nOffset - m_end.nOffset);
+    } else {
+        m_bMixedSizes = m_bMixedSizes || ((m_vFrames.front() ^ nEntry) >> kSamplesShift & 3) != 0;
+        if (nOffset != m_end.nOffset) {
+            nEntry |= kSkippedBit;
+            m_vSkipped.push_back(nOffset - m_end.nOffset);
+        }
     }
     if (m_vFrames.size() % kStride == 0)
         m_vCheckpoints.push_back({nOffset, m_end.nSample, m_vSkipped.size()});

@@ -34,6 +34,9 @@ public:
     uint64_t GetFrameCount() const;
     uint64_t GetTotalSamples() const;
     uint32_t GetSampleRate() const; // of the first frame
+    // Whether every frame holds as many samples as the first: a stream that
+    // changes its MPEG version or layer on the way does not.
+    bool HasOneFrameSize() const { return !m_bMixedSizes; }
 
     // The boundary before frame k (0-based); k at or past the count gives the
     // end: the byte after the last frame and the total samples.
@@ -77,4 +80,5 @@ private:
     std::vector<SCheckpoint> m_vCheckpoints;
     SBoundary m_end;
     uint32_t m_nSampleRate = 0;
+    bool m_bMixedSizes = false;
 };

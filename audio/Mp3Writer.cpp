@@ -125,7 +125,7 @@ uint64_t CMp3File::LocateSecond(uint64_t nSeconds)
 CAudioFile::SByteSpan CMp3File::LocatePiece(const CPiece& piece, ECutRule rule)
 {
     const uint64_t nLeadFrame = piece.nFrom > piece.nLeadIn ? piece.nFrom - piece.nLeadIn : 0;
-    if (rule == ECutRule::Exact && IsLayer3()) {
+    if (rule == ECutRule::Exact && CutsClean()) {
         const std::optional<SCleanLayout> layout = LayOutCleanPiece(piece);
         if (!layout)
             return {};
@@ -175,7 +175,7 @@ void CMp3File::WritePiece(CFile& output, const SByteSpan& span, IShredProgress* 
             m_sourceId3v2 = ReadLeadingId3v2(m_file, m_nAudioStart);
         const std::vector<unsigned char> id3v2 = RenderPieceId3v2(*m_sourceId3v2, span.pPiece->tags);
         output.Write(id3v2.data(), static_cast<uint32_t>(id3v2.size()));
-        if (IsLayer3()) {
+        if (CutsClean()) {
             WriteCleanPiece(output, span, pProgress);
         } else {
             m_file.Seek(static_cast<int64_t>(span.nLeadFrom), CFile::EFrom::Begin);

@@ -80,12 +80,29 @@ Bytes QuietThenLoudLayer2()
            Id3v1Tag("Song");
 }
 
-TEST_F(ExactCut, Layer2PiecesStartOnTheNearestFrameBoundary)
+// Streams that a clean piece cannot describe fall on frame boundaries: Layer
+// II, which decoders do not trim, and a Layer III stream that changes from
+// MPEG-1 to MPEG-2 frames on the way. Each has 200 frames of one kind and
+// 200 of another, then an ID3v1 tag.
+struct SFrameBoundaryCase {
+    const char* name;
+    CFrameLayout first, second;
+    size_t nFirstLength, nSecondLength, nSecondSamples;
+};
+const SFrameBoundaryCase kFrameBoundaryCases[] = {
+    {"Layer2", {.layer = 2, .bitrateIndex = 1}, {.layer = 2, .bitrateIndex = 14}, 104, 1253, 1152}, // QuietThenLoudLayer2
+    {"Layer3Mpeg1ThenMpeg2", {.bitrateIndex = 1}, {.version = 2, .bitrateIndex = 8}, 104, 208, 576},
+};
+class ExactCutFrameBoundaries : public ExactCut, public testing::WithParamInterface<SFrameBoundaryCase> {};
+
+TEST_P(ExactCutFrameBoundaries, PiecesStartOnTheNearestFrameBoundary)
 {
-    ASSERT_EQ(Open(QuietThenLoudLayer2(), true).GetTotalFrames(), 400u * 1152);
-    // 500 samples into frame 50 is nearer its start; 700 into frame 300 nearer the next.
-    const CCutPlan plan = Cut({50 * 1152 + 500, 300 * 1152 + 700});
-    const size_t bounds[] = {0, 104 * 50, 104 * 200 + 1253 * 101, 104 * 200 + 1253 * 200};
+    const SFrameBoundaryCase& c = GetParam();
+    const Bytes stream = Stream(c.first, c.nFirstLength, 200) + Stream(c.second, c.nSecondLength, 200);
+    ASSERT_EQ(Open(stream + Id3v1Tag("Song"), true).GetTotalFrames(), 200u * 1152 + 200 * c.nSecondSamples);
+    // 500 samples into frame 50 is nearer its start; past the middle of frame 300 nearer the next.
+    const CCutPlan plan = Cut({50 * 1152 + 500, 200 * 1152 + 100 * c.nSecondSamples + c.nSecondSamples * 3 / 5});
+    const size_t bounds[] = {0, c.nFirstLength * 50, c.nFirstLength * 200 + c.nSecondLength * 101, stream.size()};
     // Behind the piece's own ID3v2 tag (its track), before the source's
     // ID3v1 tag with the piece's track in byte 126.
     for (size_t i = 0; i < 3; ++i) {
@@ -96,6 +113,7 @@ TEST_F(ExactCut, Layer2PiecesStartOnTheNearestFrameBoundary)
         EXPECT_EQ(Bytes(audio, piece.end()), SourceRange(bounds[i], bounds[i + 1]) + tag) << i;
     }
 }
+INSTANTIATE_TEST_SUITE_P(Table, ExactCutFrameBoundaries, testing::ValuesIn(kFrameBoundaryCases), ByName);
 
 // Less than one block or frame: refused with its message, and no file at all.
 struct SEmptyCase {
