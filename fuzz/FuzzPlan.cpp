@@ -28,18 +28,13 @@ Bytes PieceAudio(const Bytes& piece, bool bWave, bool bTag)
         const uint64_t nId3v2 = piece.size() >= mp3::kId3v2HeaderBytes ? mp3::Id3v2TagBytes(piece.data()) : 0;
         return Bytes(piece.begin() + static_cast<std::ptrdiff_t>(nId3v2), piece.end() - (bTag ? 128 : 0));
     }
-    for (size_t at = 12; piece.size() - at >= 8;) {
-        const bool bData = std::equal(piece.begin() + static_cast<std::ptrdiff_t>(at),
-                                      piece.begin() + static_cast<std::ptrdiff_t>(at) + 4, "data");
-        const uint64_t nSize = ReadU32LE(&piece[at + 4]);
-        if (bData) {
-            const auto nAudio = static_cast<std::ptrdiff_t>(std::min<uint64_t>(nSize, piece.size() - at - 8));
-            const auto from = piece.begin() + static_cast<std::ptrdiff_t>(at + 8);
-            return Bytes(from, from + nAudio);
-        }
-        at += 8 + nSize;
-    }
-    return {};
+    const std::optional<size_t> nAt = WaveDataAt(piece);
+    if (!nAt)
+        return {};
+    const uint64_t nSize = ReadU32LE(&piece[*nAt + 4]);
+    const auto nAudio = static_cast<std::ptrdiff_t>(std::min<uint64_t>(nSize, piece.size() - *nAt - 8));
+    const auto from = piece.begin() + static_cast<std::ptrdiff_t>(*nAt + 8);
+    return Bytes(from, from + nAudio);
 }
 
 // What a clean Layer III piece says of itself: its information frame, behind

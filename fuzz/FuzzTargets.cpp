@@ -145,15 +145,33 @@ bool WaveAgreesWithItsBytes(const std::vector<unsigned char>& b)
         return false;
     if (bRf64 && !(b.size() >= 48 && IdAt(b, 12, "ds64") && ReadU64LE(&b[20]) == b.size() - 8))
         return false;
-    for (size_t at = 12; b.size() - at >= 8;) {
-        const uint64_t nSize = IdAt(b, at, "data") && bRf64 ? ReadU64LE(&b[28]) : ReadU32LE(&b[at + 4]);
+    const std::optional<size_t> nData = WaveDataAt(b);
+    if (!nData)
+        return false;
+    const uint64_t nSize = bRf64 ? ReadU64LE(&b[28]) : ReadU32LE(&b[*nData + 4]);
+    return b.size() - *nData - 8 == nSize + (nSize & 1);
+}
+
+std::optional<size_t> WaveDataAt(const std::vector<unsigned char>& b)
+{
+    // Four printable characters, as a chunk's id is.
+    auto looksLikeId = [&](size_t at) {
+        return b.size() - at >= 4 && std::all_of(b.begin() + static_cast<std::ptrdiff_t>(at),
+                                                 b.begin() + static_cast<std::ptrdiff_t>(at + 4),
+                                                 [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
+    };
+    for (size_t at = 12; b.size() >= at && b.size() - at >= 8;) {
         if (IdAt(b, at, "data"))
-            return b.size() - at - 8 == nSize + (nSize & 1);
+            return at;
+        const uint64_t nSize = ReadU32LE(&b[at + 4]);
         if (b.size() - at - 8 < nSize)
-            return false;
+            return std::nullopt;
         at += 8 + nSize;
+        // A pad byte follows an odd size, though some writers leave it out.
+        if ((nSize & 1) != 0 && !looksLikeId(at) && looksLikeId(at + 1))
+            ++at;
     }
-    return false;
+    return std::nullopt;
 }
 
 int FuzzOpenWave(const uint8_t* pData, size_t nSize)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The fuzz targets as plain functions, so that the regression test replays
@@ -51,3 +52,5 @@ constexpr size_t kPlanPrefixBytes = 17;
 // an RF64 file's ds64 sizes) and its data chunk, which comes last, with a pad
 // byte after an odd count.
 bool WaveAgreesWithItsBytes(const std::vector<unsigned char>& bytes);
+// Where a WAV file's data chunk (its header) starts, walking the chunks.
+std::optional<size_t> WaveDataAt(const std::vector<unsigned char>& bytes);
