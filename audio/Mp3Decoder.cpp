@@ -1,6 +1,7 @@
 #include "audio/Mp3Decoder.h"
 
 #include "audio/Mp3CleanFrames.h"
+#include "audio/Mp3File.h"
 #include "audio/Mp3Header.h"
 #include "platform/ByteOrder.h"
 #include "platform/File.h"
@@ -19,25 +20,7 @@ constexpr uint64_t kDecoderDelay = mp3::kDecoderDelay;
 constexpr uint64_t kAssumedEncoderDelay = mp3::kAssumedEncoderDelay;
 // How far the first frame header is searched for behind the ID3v2 tags.
 constexpr uint32_t kFirstFrameReach = 1 << 16;
-constexpr unsigned kMaxId3v2Tags = 64;
 constexpr uint32_t kId3v1Bytes = 128;
-
-uint64_t SkipId3v2Tags(CFile& file)
-{
-    const uint64_t nLength = file.GetLength();
-    uint64_t nPos = 0;
-    for (unsigned n = 0; n < kMaxId3v2Tags; ++n) {
-        unsigned char raw[mp3::kId3v2HeaderBytes];
-        file.Seek(static_cast<int64_t>(nPos), CFile::EFrom::Begin);
-        if (file.Read(raw, sizeof raw) != sizeof raw)
-            break;
-        const uint64_t nTagBytes = mp3::Id3v2TagBytes(raw);
-        if (nTagBytes == 0 || nTagBytes > nLength - nPos)
-            break;
-        nPos += nTagBytes;
-    }
-    return nPos;
-}
 
 // The first header in the bytes from nFrom that a plausible header follows
 // one frame later; its offset, or nothing.
@@ -90,7 +73,7 @@ std::optional<SMp3Layout> ReadMp3Layout(CFile& file)
         if (file.Read(tag, 3) == 3 && std::equal(tag, tag + 3, "TAG"))
             layout.nAudioEnd = nLength - kId3v1Bytes;
     }
-    const uint64_t nStart = SkipId3v2Tags(file);
+    const uint64_t nStart = CMp3File::SkipId3v2Tags(file);
     if (nStart >= layout.nAudioEnd)
         return std::nullopt;
     const auto nFirst = FindFrame(file, nStart, layout.nAudioEnd);

@@ -20,7 +20,7 @@ CMp3File::CMp3File(std::string strPath, CWnd* pParentWnd, IAudioUi& ui)
         return;
     }
     ReadTag();
-    m_nAudioStart = SkipId3v2Tags();
+    m_nAudioStart = SkipId3v2Tags(m_file);
     if (RewindToFirstFrame() != kStatusOk)
         return;
     ReadInformationFrame();
@@ -58,16 +58,14 @@ bool CMp3File::HasTag() const
     return std::memcmp(m_tag.data(), "TAG", 3) == 0;
 }
 
-// Leading ID3v2 tags, one after the other. A tag claiming more than the file
-// holds is not skipped: the search then starts on it.
-uint64_t CMp3File::SkipId3v2Tags()
+uint64_t CMp3File::SkipId3v2Tags(CFile& file)
 {
-    const uint64_t nLength = m_file.GetLength();
+    const uint64_t nLength = file.GetLength();
     uint64_t nPos = 0;
     for (unsigned n = 0; n < kMaxId3v2Tags; ++n) {
         unsigned char raw[mp3::kId3v2HeaderBytes];
-        m_file.Seek(static_cast<int64_t>(nPos), CFile::EFrom::Begin);
-        if (m_file.Read(raw, sizeof raw) != sizeof raw)
+        file.Seek(static_cast<int64_t>(nPos), CFile::EFrom::Begin);
+        if (file.Read(raw, sizeof raw) != sizeof raw)
             break;
         const uint64_t nTagBytes = mp3::Id3v2TagBytes(raw);
         if (nTagBytes == 0 || nTagBytes > nLength - nPos)

@@ -79,6 +79,10 @@ public:
     static constexpr uint32_t kTagBytes = 128;
     // Leading ID3v2 tags skipped at most, so that opening stays bounded.
     static constexpr unsigned kMaxId3v2Tags = 64;
+    // The bytes of the leading ID3v2 tags, one after the other. A tag
+    // claiming more than the file holds is not skipped: a search for the
+    // first frame then starts on it.
+    static uint64_t SkipId3v2Tags(CFile& file);
 
 protected:
     SByteSpan LocatePiece(const CPiece& piece, ECutRule rule) override;
@@ -94,7 +98,6 @@ protected:
     uint64_t LeadInFrom(uint64_t nHere, uint64_t nSeconds);
 
 private:
-    uint64_t SkipId3v2Tags();
     void ReadInformationFrame();
     // FindFrame, refusing a header found at or past the end of the audio.
     bool FindAudioFrame(unsigned nReach);
