@@ -12,6 +12,7 @@
 #include <QAccessibleValueInterface>
 #include <QLabel>
 #include <QTest>
+#include <algorithm>
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -46,6 +47,13 @@ struct CHalfLoud : CSoundAnalysis {
             peaks[i] = {bLoud ? -0.9f : 0.0f, bLoud ? 0.9f : 0.0f, true};
         }
         return peaks;
+    }
+    // 5 ms windows: 1000 silent, then 1000 at full scale.
+    std::vector<float> GetLevels() const override
+    {
+        std::vector<float> levels(2000, 0.0f);
+        std::fill(levels.begin() + 1000, levels.end(), 1.0f);
+        return levels;
     }
     double GetProgress() const override { return 1.0; }
     bool IsDone() const override { return true; }
@@ -216,19 +224,26 @@ TEST_F(TimeLineTest, PlaysTheSelectionAndItsEnd)
     }
 }
 
-// Over the silent half the time line shows a thin line, over the loud half the full swing.
-TEST_F(TimeLineTest, TheWaveformShowsTheLoudHalf)
+// Over the silent half the time line shows a thin line, over the loud half
+// the full swing; the silent half, a pause, is marked in the highlight colour.
+TEST_F(TimeLineTest, TheWaveformShowsTheLoudHalfAndThePause)
 {
+    QPalette palette = dlg.palette();
+    palette.setColor(QPalette::Highlight, Qt::red);
+    dlg.setPalette(palette);
     Open(false);
     const QImage image = Slider().grab().toImage();
-    const auto inked = [&](int x) {
+    const auto count = [&](int x, auto&& bWanted) {
         int n = 0;
         for (int y = 0; y < image.height(); ++y)
-            n += qGray(image.pixel(x, y)) < 100 ? 1 : 0;
+            n += bWanted(QColor(image.pixel(x, y))) ? 1 : 0;
         return n;
     };
+    const auto inked = [](const QColor& c) { return qGray(c.rgb()) < 100; };
+    const auto reddish = [](const QColor& c) { return c.red() > c.green() + 30 && c.red() > c.blue() + 30; };
     const int nQuarter = image.width() / 4;
-    EXPECT_GT(inked(3 * nQuarter), inked(nQuarter) + image.height() / 2);
+    EXPECT_GT(count(3 * nQuarter, inked), count(nQuarter, inked) + image.height() / 2);
+    EXPECT_GT(count(nQuarter, reddish), count(3 * nQuarter, reddish) + image.height() / 4);
 }
 
 } // namespace
