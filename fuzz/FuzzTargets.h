@@ -48,6 +48,20 @@ int FuzzCue(const uint8_t* pData, size_t nSize);
 int FuzzPlan(const uint8_t* pData, size_t nSize);
 constexpr size_t kPlanPrefixBytes = 17;
 
+// Reads the bytes after a kSilencePrefixBytes prefix as a level track (a byte
+// a window, 255 full scale), finds its silences and makes the plans that cut
+// in them, trim them and snap an equal split to them. The prefix:
+//   byte 0, bit 0     rule: 0 exact, 1 whole seconds
+//   byte 0, bits 1-5  equal pieces minus 1 (1 to 32)
+//   bytes 1, 2, 3     frames a second (1 to 200), frames a window (1 to 16),
+//                     the limit (255 full scale)
+//   bytes 4 to 7      the audio's frames, modulo a little past the track
+//   bytes 8 to 12     least silence (frames), reach (16 bits), least piece,
+//                     lead-in
+// Returns 1 when a silence or a plan breaks its rules.
+int FuzzSilence(const uint8_t* pData, size_t nSize);
+constexpr size_t kSilencePrefixBytes = 13;
+
 // Whether a written WAV file's sizes agree with its bytes: the RIFF size (or
 // an RF64 file's ds64 sizes) and its data chunk, which comes last, with a pad
 // byte after an odd count.

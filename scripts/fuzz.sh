@@ -5,7 +5,7 @@
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]
 #
 # SECONDS per target, 20 by default; TARGET is fuzz_wav, fuzz_mp3, fuzz_cut,
-# fuzz_cue or fuzz_plan, all five by default. Each run starts from a scratch copy of
+# fuzz_cue, fuzz_plan or fuzz_silence, all six by default. Each run starts from a scratch copy of
 # fuzz/corpus/TARGET and fuzz/regressions/TARGET, so the committed corpus never
 # grows. Inputs may reach 32 KiB, past the 10000-byte copy blocks. An input
 # that crashes, runs over 5 seconds or allocates more than 64 MB at once stops
@@ -18,15 +18,15 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-20}
 if ! [[ $seconds =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
-  echo "usage: bash scripts/fuzz.sh [SECONDS] [fuzz_wav|fuzz_mp3|fuzz_cut|fuzz_cue|fuzz_plan ...]" >&2
+  echo "usage: bash scripts/fuzz.sh [SECONDS] [fuzz_wav|fuzz_mp3|fuzz_cut|fuzz_cue|fuzz_plan|fuzz_silence ...]" >&2
   exit 2
 fi
 shift $(( $# > 0 ? 1 : 0 ))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wav fuzz_mp3 fuzz_cut fuzz_cue fuzz_plan)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_wav fuzz_mp3 fuzz_cut fuzz_cue fuzz_plan fuzz_silence)
 for t in "${targets[@]}"; do
   case $t in
-    fuzz_wav | fuzz_mp3 | fuzz_cut | fuzz_cue | fuzz_plan) ;;
+    fuzz_wav | fuzz_mp3 | fuzz_cut | fuzz_cue | fuzz_plan | fuzz_silence) ;;
     *) echo "fuzz.sh: unknown target $t" >&2; exit 2 ;;
   esac
 done

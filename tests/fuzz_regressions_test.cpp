@@ -14,7 +14,7 @@ std::vector<fs::path> CollectInputs()
 {
     std::vector<fs::path> inputs;
     for (const char* pSet : {"corpus", "regressions"})
-        for (const char* pTarget : {"fuzz_wav", "fuzz_mp3", "fuzz_cut", "fuzz_cue", "fuzz_plan"})
+        for (const char* pTarget : {"fuzz_wav", "fuzz_mp3", "fuzz_cut", "fuzz_cue", "fuzz_plan", "fuzz_silence"})
             for (std::error_code ec; const auto& entry :
                                      fs::directory_iterator(fs::path(TOLVANE_SOURCE_DIR) / "fuzz" / pSet / pTarget, ec))
                 inputs.push_back(entry.path());
@@ -33,6 +33,7 @@ TEST_P(FuzzReplay, LeavesTheSourceAndWritesFilesThatAgreeWithThemselves)
                         : strTarget == "fuzz_mp3" ? FuzzOpenMp3
                         : strTarget == "fuzz_cue" ? FuzzCue
                         : strTarget == "fuzz_plan" ? FuzzPlan
+                        : strTarget == "fuzz_silence" ? FuzzSilence
                                                   : FuzzCut;
     const Bytes bytes = ReadBytes(GetParam().string());
     EXPECT_EQ(target(bytes.data(), bytes.size()), 0) << GetParam();
