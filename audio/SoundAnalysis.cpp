@@ -9,6 +9,7 @@
 #include "audio/WavePeaks.h"
 #include "platform/ByteOrder.h"
 #include "platform/File.h"
+#include "platform/Threads.h"
 
 #include <algorithm>
 #include <cmath>
@@ -487,6 +488,7 @@ public:
 private:
     void Run()
     {
+        RunInBackground();
         try {
             m_pSource->Sketch(m_overview, m_bStop);
             if (m_bStop)
@@ -517,7 +519,10 @@ private:
             nSplit = nTotal / 2 / nWindow * nWindow;
         std::thread helper;
         if (nSplit < nTotal)
-            helper = std::thread([this, nSplit, nTotal] { PassOver(nSplit, nTotal); });
+            helper = std::thread([this, nSplit, nTotal] {
+                RunInBackground();
+                PassOver(nSplit, nTotal);
+            });
         PassOver(0, nSplit);
         if (helper.joinable())
             helper.join();
