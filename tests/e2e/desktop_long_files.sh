@@ -7,8 +7,10 @@
 # fields and saved: the MP3 piece must decode (ffmpeg) to exactly the source's
 # samples there, the WAV piece must hold exactly its sample frames' bytes.
 # Over the silent half the time line must look clearly lighter than over the
-# loud half; the time after opening at which the MP3's loud half showed is
-# printed. Exits 77 (skipped) without a virtual display or the encoders.
+# loud half, and the silent half must be marked as a pause once the analysis
+# is done; the times after the program's start at which the MP3's loud half
+# and its whole picture showed are printed. Exits 77 (skipped) without a
+# virtual display or the encoders.
 #
 #   desktop_long_files.sh TOLVANE [PICTURE_FOLDER]
 set -euo pipefail
@@ -37,6 +39,19 @@ loud_rows() {
       pamscale -width 1 -height "$height" | pamtopnm -plain | tail -n +4 | tr -s ' \n' '\n' | grep .
   }
   paste <(row_means 15 "$1") <(row_means 60 "$1") | awk '$1 - $2 > 60 { n++ } END { print n + 0 }'
+}
+
+# How many rows of the picture are tinted blue (by 20 levels more blue than
+# red) across 15-40% of its width: the rows where the time line marks the
+# silent first half as a pause, which it does once the analysis is done.
+pause_rows() {
+  local width height
+  read -r width height < <(pamfile "$1" | sed -n 's/.*, \([0-9]*\) by \([0-9]*\) .*/\1 \2/p')
+  channel_means() {
+    pamcut -left $((width * 15 / 100)) -width $((width / 4)) "$2" | pamchannel -tupletype GRAYSCALE "$1" |
+      pamscale -width 1 -height "$height" | pamtopnm -plain | tail -n +4 | tr -s ' \n' '\n' | grep .
+  }
+  paste <(channel_means 0 "$1") <(channel_means 2 "$1") | awk '$2 - $1 > 20 { n++ } END { print n + 0 }'
 }
 
 # Types a time into a mark's field (Alt+M the start, Alt+O the end); Return takes it.
@@ -107,6 +122,13 @@ for _ in $(seq 240); do
   sleep 0.25
 done
 [ -n "$drawn" ] || fail "the MP3's loud half never showed in the time line"
+whole=""
+for _ in $(seq 480); do
+  [ "$(pause_rows "$work/mp3.ppm")" -ge 8 ] && { whole=$(ms); break; }
+  sleep 0.25
+  grab "$work/mp3.ppm"
+done
+[ -n "$whole" ] || fail "the MP3's silent half was never marked as a pause"
 
 mark alt+m "1:23:45.250"
 mark alt+o "1:25:00"
@@ -167,5 +189,6 @@ cmp "$work/long.wav" "$work/long-was.wav" || fail "the WAV source was changed"
 
 keys alt+f x
 echo "3-hour MP3: Customize opened ${busy} ms after its key while the file was analysed, ${idle} ms once it" \
-  "was done; its loud half showed $((drawn - opened)) ms after the program started; 1:23:45.250 to 1:25:00" \
+  "was done; its loud half showed $((drawn - opened)) ms and its whole picture, the pause marked," \
+  "$((whole - opened)) ms after the program started; 1:23:45.250 to 1:25:00" \
   "decodes to the source's samples. 90-minute WAV: the same stretch holds the source's bytes."
