@@ -64,6 +64,16 @@ struct CHalfLoud : CSoundAnalysis {
 const CWavLayout kWav{.channels = 1, .samplesPerSec = 8000, .avgBytesPerSec = 8000, .blockAlign = 1,
                       .bitsPerSample = 8, .dataBytes = 80000};
 
+// The window, without the notice that lists the fragments written (a window
+// of its own, which would wait for the user).
+class CQuietMainDlg : public CMainDlg {
+public:
+    using CMainDlg::CMainDlg;
+
+protected:
+    void RunSplitNotice(const std::vector<std::string>&) override {}
+};
+
 class TimeLineTest : public ::testing::Test {
 protected:
     TimeLineTest()
@@ -97,7 +107,7 @@ protected:
     CFakeUi ui;
     CFakes fakes;
     CQtSettings settings{QString::fromStdString(dir / "Tolvane.conf")};
-    CMainDlg dlg{{ui, fakes, settings, fakes,
+    CQuietMainDlg dlg{{ui, fakes, settings, fakes,
                   {[](const std::string&) { return std::make_unique<CHalfLoud>(); },
                    [](const std::string&, uint64_t, uint64_t, size_t n) {
                        return std::vector<SPeak>(n, {-0.5f, 0.5f, true});
@@ -245,5 +255,41 @@ TEST_F(TimeLineTest, TheWaveformShowsTheLoudHalfAndThePause)
     EXPECT_GT(count(3 * nQuarter, inked), count(nQuarter, inked) + image.height() / 2);
     EXPECT_GT(count(nQuarter, reddish), count(3 * nQuarter, reddish) + image.height() / 4);
 }
+
+// Shred Equally with its pause box checked: each equal cut (3.33 s and
+// 6.67 s) moves into the pause (the silent first half) within 2 s of it. With
+// exact cuts to the middle of the part of the pause within reach; under the
+// whole-second rules to the whole second there nearest that middle, and a cut
+// with none there stays on its nearest whole second and is named.
+struct SPauseCase {
+    const char* name;
+    bool bExact;
+    std::vector<uint64_t> sizes; // of the fragments' data, a byte a frame
+    bool bMissed;
+};
+const SPauseCase kPauseCases[] = {
+    {"Exact", true, {25333, 38667 - 25333, 80000 - 38667}, false},
+    {"WholeSeconds", false, {24000, 56000 - 24000, 80000 - 56000}, true},
+};
+class TimeLinePauses : public TimeLineTest, public ::testing::WithParamInterface<SPauseCase> {};
+
+TEST_P(TimeLinePauses, ShredEquallyCutsInThePause)
+{
+    const SPauseCase& c = GetParam();
+    Open(c.bExact);
+    ui.shredAnswer = {.bOk = true, .nFragments = 3, .strBaseName = dir / "part", .nSnapSeconds = 2};
+    ui.shredAnswer.bSnap = true;
+    dlg.findChild<QAction*>(QStringLiteral("actionShred"))->trigger();
+    std::vector<uint64_t> sizes;
+    for (int i = 1; i <= 3; ++i)
+        sizes.push_back(ReadWrittenWav(dir / ("PART-" + std::to_string(i) + ".wav")).nDataSize);
+    EXPECT_EQ(sizes, c.sizes);
+    const bool bMissed = std::any_of(ui.messages.begin(), ui.messages.end(), [](const auto& m) {
+        return m.strText.starts_with("No pause within 0:02") && m.strText.ends_with("0:06.667");
+    });
+    EXPECT_EQ(bMissed, c.bMissed);
+}
+INSTANTIATE_TEST_SUITE_P(Table, TimeLinePauses, ::testing::ValuesIn(kPauseCases),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 } // namespace
