@@ -83,6 +83,11 @@ public:
     // claiming more than the file holds is not skipped: a search for the
     // first frame then starts on it.
     static uint64_t SkipId3v2Tags(CFile& file);
+    // Exact pieces are clean Layer III pieces: the stream is Layer III and
+    // its frames all hold as many samples, so that frame counts in an
+    // information frame say how long a piece plays. Other streams are cut at
+    // frame boundaries.
+    bool CutsClean();
 
 protected:
     SByteSpan LocatePiece(const CPiece& piece, ECutRule rule) override;
@@ -124,11 +129,6 @@ private:
         unsigned nPadding = 0;
     };
     bool IsLayer3() const { return mp3::Layer(m_dwFirstHeader) == mp3::kLayer3; }
-    // Exact pieces are clean Layer III pieces: the stream is Layer III and
-    // its frames all hold as many samples, so that frame counts in an
-    // information frame say how long a piece plays. Other streams are cut at
-    // frame boundaries.
-    bool CutsClean();
     // The raw sample (counted from the first frame's first decoded sample)
     // that a gapless decoder plays first, and the samples it leaves out at
     // the end: from the encoder's extension, or assumed.

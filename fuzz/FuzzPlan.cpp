@@ -110,11 +110,7 @@ int RunPlan(const SPlanInput& in, const Bytes& input)
         nStatus = pFile->WritePlan(plan);
         for (const CPiece& piece : plan.pieces)
             samples.push_back(piece.nTo - (piece.nFrom - std::min(piece.nFrom, piece.nLeadIn)));
-        // A stream whose frames change their length in samples is cut at
-        // frame boundaries instead.
-        bClean = !in.bWave && in.rule == ECutRule::Exact &&
-                 mp3::Layer(static_cast<CMp3File&>(*pFile).GetHeader()) == mp3::kLayer3 &&
-                 static_cast<CMp3File&>(*pFile).Index().HasOneFrameSize();
+        bClean = !in.bWave && in.rule == ECutRule::Exact && static_cast<CMp3File&>(*pFile).CutsClean();
         whole = WholeAudio(*pFile, input, in.bWave);
         bTag = !in.bWave && static_cast<CMp3File&>(*pFile).HasTag();
     } catch (const CFileException&) {

@@ -27,31 +27,30 @@ grab() {
   xwd -silent -id "$main" | xwdtopnm 2>/dev/null >"$1"
 }
 
+# The mean of each row of the picture $1 across a stripe a quarter of its
+# width, starting $2 percent into it: of its grey, or of its channel $3 (0
+# red, 2 blue).
+row_means() {
+  local width height
+  read -r width height < <(pamfile "$1" | sed -n 's/.*, \([0-9]*\) by \([0-9]*\) .*/\1 \2/p')
+  pamcut -left $((width * $2 / 100)) -width $((width / 4)) "$1" |
+    if [ -n "${3:-}" ]; then pamchannel -tupletype GRAYSCALE "$3"; else ppmtopgm; fi |
+    pamscale -width 1 -height "$height" | pamtopnm -plain | tail -n +4 | tr -s ' \n' '\n' | grep .
+}
+
 # How many rows of the picture are much darker (by $2 of 255 grey levels, 60
 # unless given) across 60-85% of its width than across 15-40%: the rows where
 # the time line's peaks show over the loud second half of the file and a flat
 # line over its silent first half.
 loud_rows() {
-  local width height
-  read -r width height < <(pamfile "$1" | sed -n 's/.*, \([0-9]*\) by \([0-9]*\) .*/\1 \2/p')
-  row_means() {
-    pamcut -left $((width * $1 / 100)) -width $((width / 4)) "$2" | ppmtopgm |
-      pamscale -width 1 -height "$height" | pamtopnm -plain | tail -n +4 | tr -s ' \n' '\n' | grep .
-  }
-  paste <(row_means 15 "$1") <(row_means 60 "$1") | awk -v least="${2:-60}" '$1 - $2 > least { n++ } END { print n + 0 }'
+  paste <(row_means "$1" 15) <(row_means "$1" 60) | awk -v least="${2:-60}" '$1 - $2 > least { n++ } END { print n + 0 }'
 }
 
 # How many rows of the picture are tinted blue (by 20 levels more blue than
 # red) across 15-40% of its width: the rows where the time line marks the
 # silent first half as a pause, which it does once the analysis is done.
 pause_rows() {
-  local width height
-  read -r width height < <(pamfile "$1" | sed -n 's/.*, \([0-9]*\) by \([0-9]*\) .*/\1 \2/p')
-  channel_means() {
-    pamcut -left $((width * 15 / 100)) -width $((width / 4)) "$2" | pamchannel -tupletype GRAYSCALE "$1" |
-      pamscale -width 1 -height "$height" | pamtopnm -plain | tail -n +4 | tr -s ' \n' '\n' | grep .
-  }
-  paste <(channel_means 0 "$1") <(channel_means 2 "$1") | awk '$2 - $1 > 20 { n++ } END { print n + 0 }'
+  paste <(row_means "$1" 15 0) <(row_means "$1" 15 2) | awk '$2 - $1 > 20 { n++ } END { print n + 0 }'
 }
 
 # Types a time into a mark's field (Alt+M the start, Alt+O the end); Return takes it.
